@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The checks CI runs after ./test.sh: every test again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then each fuzzer for a bounded time on its seed corpus.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/xvfb.sh
+start_xvfb_if_needed
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELTRANE_WERROR=ON -DVELTRANE_SANITIZE=ON \
+      -DVELTRANE_BENCH=OFF >/dev/null
+cmake --build build-asan -j"$(nproc)"
+ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRANE_WERROR=ON \
+      -DVELTRANE_FUZZ=ON >/dev/null
+cmake --build build-fuzz -j"$(nproc)"
+seconds=${VELTRANE_FUZZ_SECONDS:-20}
+for fuzzer in build-fuzz/fuzz/fuzz_*; do
+  [ -x "$fuzzer" ] || continue
+  name=$(basename "$fuzzer"); name=${name#fuzz_}
+  corpus=$(mktemp -d)
+  [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
+  echo "fuzz: $name for ${seconds}s"
+  "$fuzzer" -max_total_time="$seconds" -detect_leaks=0 -rss_limit_mb=2048 "$corpus" >"/tmp/fuzz-$name.log" 2>&1 \
+    || { tail -50 "/tmp/fuzz-$name.log"; echo "fuzz: $name FAILED"; exit 1; }
+  tail -1 "/tmp/fuzz-$name.log"
+  rm -rf "$corpus"
+done
+echo "ci-extra: sanitizers and fuzzers clean"

@@ -1,0 +1,15 @@
+// A GL context for tests: one freeglut window per test process (double-buffered RGBA with
+// depth), made current, with GLEW initialised. Needs an X server with GLX ($DISPLAY; test.sh
+// starts Xvfb). Fails the calling test when there is none.
+#pragma once
+
+namespace veltrane::test {
+
+// Creates the window on first use and makes it current. Returns false (and records a test
+// failure) when no display is available.
+bool EnsureGlWindow();
+
+// The freeglut window id of that window.
+int GlTestWindowId();
+
+}  // namespace veltrane::test

@@ -1,6 +1,47 @@
-#include <cstdio>
+// veltrane: the relighting viewer. Started in a run directory that holds "lightmap.qdx", the
+// coefficient data it names, "wood.ppm" and the compressed shaders in shader/dir/.
+#include <GL/glew.h>
+#include <GL/freeglut.h>
 
-int main() {
-  std::fprintf(stderr, "veltrane: the viewer is not built yet\n");
-  return 1;
+#include "app/display.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "app/startup.h"
+#include "codec/deflate_container.h"
+#include "relight/globals.h"
+#include "relight/pass_timer.h"
+
+int main(int argc, char** argv) {
+#ifdef VELTRANE_TIMED
+  veltrane::MarkProgramStart();
+#endif
+  SetDeflateProgramName("veltrane");
+  RelightDescription* description = LoadDescription("lightmap.qdx");
+  window_width = refer_width;
+  window_height = refer_height;
+
+  // GLUT sees the program's name only: the arguments are ignored.
+  char default_name[] = "veltrane";
+  char* glut_argv[2] = {argc > 0 && argv[0] != nullptr ? argv[0] : default_name, nullptr};
+  int glut_argc = 1;
+  glutInit(&glut_argc, glut_argv);
+  glutInitWindowPosition(100, 100);
+  glutInitWindowSize(window_width, window_height);
+  glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
+  window_id = glutCreateWindow("Veltrane 1.0b");
+  glutSetWindow(window_id);
+
+  InitScene(description);
+  PrintUsage();
+
+  glutDisplayFunc(Display);
+  glutReshapeFunc(Reshape);
+  glutKeyboardFunc(Keyboard);
+  glutMouseFunc(Mouse);
+  glutMotionFunc(Motion);
+  glutIdleFunc(Idle);
+  glutMainLoop();
+
+  Cleanup();
+  return 0;
 }

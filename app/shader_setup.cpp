@@ -1,0 +1,183 @@
+#include "app/shader_setup.h"
+
+#include <GL/glew.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/globals.h"
+#include "codec/deflate_container.h"
+#include "codec/ppm.h"
+#include "common/fatal.h"
+#include "common/heap.h"
+#include "relight/relight_pass.h"
+#include "render/render_texture.h"
+#include "shader/cg_error_callback.h"
+
+namespace {
+
+struct FileCloser {
+  void operator()(FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+// Paths of the compressed and the expanded source of a program.
+struct ShaderPaths {
+  explicit ShaderPaths(const char* name) {
+    std::snprintf(compressed, sizeof(compressed), "shader/dir/%s.cgz", name);
+    std::snprintf(expanded, sizeof(expanded), "shader/dir/%s.cg", name);
+  }
+  char compressed[256];
+  char expanded[256];
+};
+
+// Expands, compiles and deletes the expanded source again.
+CGprogram CreateShaderProgram(const char* name, CGprofile profile) {
+  ShaderPaths paths(name);
+  ExpandShader(paths.compressed, paths.expanded);
+  CGprogram program = cgCreateProgramFromFile(cg_context, CG_SOURCE, paths.expanded, profile, nullptr, nullptr);
+  std::remove(paths.expanded);
+  return program;
+}
+
+CGprogram SetUpProgram(const char* name, CGprofile profile) {
+  CGprogram program = CreateShaderProgram(name, profile);
+  cgGLLoadProgram(program);
+  cgSetErrorCallback(CgErrorCallback);
+  return program;
+}
+
+void LookUpFamily(CGprogram program, const char* format, CGparameter handles[5]) {
+  char name[64];
+  for (int i = 0; i < 5; ++i) {
+    std::snprintf(name, sizeof(name), format, i);
+    handles[i] = cgGetNamedParameter(program, name);
+  }
+}
+
+struct WoodImage {
+  int width = 0;
+  int height = 0;
+  veltrane::HeapPtr<unsigned char> bytes;
+};
+
+WoodImage ReadWood() {
+  WoodImage wood;
+  unsigned char* bytes = nullptr;
+  ReadPPM("wood.ppm", &wood.width, &wood.height, &bytes);
+  wood.bytes.reset(bytes);
+  return wood;
+}
+
+unsigned int MakeWoodTexture(const WoodImage& wood) {
+  unsigned int texture = 0;
+  glEnable(GL_TEXTURE_2D);
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  // Rows of 3 x width bytes follow each other without padding.
+  GLint alignment = 4;
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, wood.width, wood.height, 0, GL_RGB, GL_UNSIGNED_BYTE, wood.bytes.get());
+  glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+  glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  return texture;
+}
+
+}  // namespace
+
+void InitCgProfiles() {
+  fragment_profile = cgGLGetLatestProfile(CG_GL_FRAGMENT);
+  cgGLSetOptimalOptions(fragment_profile);
+  vertex_profile = cgGLGetLatestProfile(CG_GL_VERTEX);
+  cgGLSetOptimalOptions(vertex_profile);
+}
+
+void ExpandShader(const char* compressed_file, const char* expanded_file) {
+  FilePtr in(std::fopen(compressed_file, "rb"));
+  if (!in) {
+    std::fprintf(stderr, "[ExpandShader]: input file not found!\n");
+    veltrane::FatalExit(1);
+  }
+  FilePtr out(std::fopen(expanded_file, "wb"));
+  if (!out) {
+    std::fprintf(stderr, "[ExpandShader]: cannot write outfile!\n");
+    veltrane::FatalExit(1);
+  }
+  unsigned char* buffer = nullptr;
+  int length = 0;
+  ReadDeflateZip(in.get(), &buffer, &length);
+  veltrane::HeapPtr<unsigned char> payload(buffer);
+  if (length > 0) std::fwrite(payload.get(), 1, static_cast<size_t>(length), out.get());
+}
+
+void InitRelightProgram() {
+  cg_context = cgCreateContext();
+  relight_program = SetUpProgram("lightmap_relitdir16", fragment_profile);
+  LookUpFamily(relight_program, "map%d", relight_map_param);
+  LookUpFamily(relight_program, "RBFmap%d_Valid", relight_valid_param);
+  LookUpFamily(relight_program, "R_evaluate_%d", relight_evaluate_param);
+  relight_lightcolor_param = cgGetNamedParameter(relight_program, "lightcolor");
+}
+
+void InitDrawSceneProgram() {
+  draw_scene_program = SetUpProgram("draw_scene", fragment_profile);
+  scene_texture_param = cgGetNamedParameter(draw_scene_program, "texture_scene");
+}
+
+void InitLightmapMappingProgram() {
+  lightmap_mapping_program = SetUpProgram("lightmap_mapping", fragment_profile);
+  LookUpFamily(lightmap_mapping_program, "lightmap%d", lightmap_param);
+  lightmap_width_param = cgGetNamedParameter(lightmap_mapping_program, "lightmap_width");
+  lightmap_height_param = cgGetNamedParameter(lightmap_mapping_program, "lightmap_height");
+  lightmap_wood_texture_param = cgGetNamedParameter(lightmap_mapping_program, "wood_texture");
+  lightmap_woodtext_width_param = cgGetNamedParameter(lightmap_mapping_program, "woodtext_Width");
+  lightmap_woodtext_height_param = cgGetNamedParameter(lightmap_mapping_program, "woodtext_Height");
+  lightmap_on_param = cgGetNamedParameter(lightmap_mapping_program, "lightmapOn");
+
+  WoodImage wood = ReadWood();
+  cgGLSetParameter1f(lightmap_woodtext_width_param, static_cast<float>(wood.width));
+  cgGLSetParameter1f(lightmap_woodtext_height_param, static_cast<float>(wood.height));
+  table_wood_texture = MakeWoodTexture(wood);
+  cgGLSetTextureParameter(lightmap_wood_texture_param, table_wood_texture);
+}
+
+void InitTableFragProgram() {
+  table_frag_program = SetUpProgram("table_frag", fragment_profile);
+  table_woodtexture_param = cgGetNamedParameter(table_frag_program, "woodtexture");
+  table_woodtext_width_param = cgGetNamedParameter(table_frag_program, "woodtext_width");
+  table_woodtext_height_param = cgGetNamedParameter(table_frag_program, "woodtext_height");
+
+  WoodImage wood = ReadWood();
+  cgGLSetParameter1f(table_woodtext_width_param, static_cast<float>(wood.width));
+  cgGLSetParameter1f(table_woodtext_height_param, static_cast<float>(wood.height));
+  lightmap_wood_texture = MakeWoodTexture(wood);
+  cgGLSetTextureParameter(lightmap_wood_texture_param, lightmap_wood_texture);
+  wood.bytes.reset();
+  cgGLSetTextureParameter(table_woodtexture_param, table_wood_texture);
+}
+
+void InitTableVertProgram() {
+  table_vert_program = SetUpProgram("table_vert", vertex_profile);
+  table_model_view_proj_param = cgGetNamedParameter(table_vert_program, "modelViewProj");
+  table_light_dir_param = cgGetNamedParameter(table_vert_program, "lightDir");
+}
+
+void InitAngelPrograms() {
+  angel_vert_program = CreateShaderProgram("angel_vert", vertex_profile);
+  angel_frag_program = CreateShaderProgram("angel_frag", fragment_profile);
+  cgGLLoadProgram(angel_vert_program);
+  cgGLLoadProgram(angel_frag_program);
+  cgSetErrorCallback(CgErrorCallback);
+  angel_model_to_view_param = cgGetNamedParameter(angel_vert_program, "model2View");
+  angel_model_view_proj_param = cgGetNamedParameter(angel_vert_program, "modelViewProj");
+  angel_model_to_view_it_param = cgGetNamedParameter(angel_vert_program, "model2ViewIT");
+  angel_light_dir_param = cgGetNamedParameter(angel_vert_program, "lightDir");
+  angel_refraction_param = cgGetNamedParameter(angel_frag_program, "texture4refraction");
+
+  angelfrag_rendertexture = new RenderTexture(window_width, window_height, true, false);
+  angelfrag_rendertexture->Initialize(true, true, false, false, false, 32, 32, 32, 0, RenderTexture::UpdateByBinding);
+}

@@ -1,0 +1,56 @@
+// The SRBF coefficient maps: one RGB float image of the reference resolution per centre, read
+// at start-up from base_path + encoded name + ".rbf" (raw little-endian floats, channel by
+// channel, centre by centre, rows top first) or, when that file is absent, from
+// base_path + encoded name + ".rbf.dct" (a DctImage whose samples begin with the same values),
+// turned into float rectangle textures, together with the eye-frame direction of every centre.
+#pragma once
+
+#include <cstddef>
+
+class RelightDescription;
+
+// At most this many coefficient textures; centres beyond it get a direction but no texture.
+constexpr int kMaxCoefficientMaps = 60;
+
+// Texture names of the coefficient maps, entry i for centre i; coefficient_map_count entries.
+extern unsigned int* G_RBF_coefficient_map;
+extern int coefficient_map_count;
+
+// The planes of the three channels while loading: planes[c][i] is the W x H plane of channel c
+// of centre i, rows top first. The destructor frees nothing; ReleasePlanes does.
+class RbfChannelPlanes {
+ public:
+  RbfChannelPlanes(int count, int width, int height);
+  virtual ~RbfChannelPlanes();
+
+  // Allocates the three tables, then the planes channel by channel; false when memory is short
+  // (what was allocated stays for ReleasePlanes).
+  bool AllocatePlanes();
+  // Frees every plane and then the tables; safe to call again.
+  void ReleasePlanes();
+
+  size_t PlaneSize() const { return static_cast<size_t>(width) * static_cast<size_t>(height); }
+
+  int count;
+  int width;
+  int height;
+  float** planes[3];
+};
+
+// Loads the coefficient maps of count centres of width x height into G_RBF_coefficient_map and
+// the centre directions of the description into G_SRBF_center_dir. The window's GL context
+// must be current. Ends the process on missing data or memory.
+void LoadPrepareRBFMap(const char* encoded_name, int width, int height, int count,
+                       const RelightDescription& description);
+
+// Allocates the planes and fills them from a raw coefficient file.
+void LoadUncompressRbfData(const char* path, RbfChannelPlanes* planes);
+
+// Allocates the planes and fills them from a compressed coefficient file.
+void LoadDctRbfData(const char* path, RbfChannelPlanes* planes);
+
+// Decodes the DctImage file at path and copies its first count samples into buffer.
+void DecodeDctRbfFile(const char* path, float* buffer, size_t count);
+
+// rbfdata[i][3j + c] = plane (c, i)[j] for every centre i and pixel j.
+void InterleaveRbfChannels(const RbfChannelPlanes& planes, float** rbfdata);

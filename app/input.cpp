@@ -1,5 +1,6 @@
 #include "app/input.h"
 
+#include <GL/glew.h>
 #include <GL/freeglut.h>
 
 #include "app/display.h"

@@ -1,6 +1,6 @@
 #include "app/model_drawing.h"
 
-#include <GL/gl.h>
+#include <GL/glew.h>
 
 #include "app/model.h"
 

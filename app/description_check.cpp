@@ -31,7 +31,11 @@ bool Reject(FILE* err, const char* file_name, const char* why) {
 
 bool CheckDescription(const RelightDescription& d, int read_result, const char* file_name, FILE* err) {
   if (read_result == kReadNoMemory) return Reject(err, file_name, "not enough memory to read it");
-  if (read_result == kReadFailed && !FileReadable(file_name)) return Reject(err, file_name, "cannot open it for reading");
+  if (read_result == kReadFailed) {
+    // The file cannot be read, or its light-eye block broke off the parse.
+    if (!FileReadable(file_name)) return Reject(err, file_name, "cannot open it for reading");
+    return Reject(err, file_name, "the LIGHT_EYE_TRANSFORM block is missing or incomplete");
+  }
   if (d.refer_width <= 0 || d.refer_height <= 0) {
     return Reject(err, file_name, "REFER_RESOLUTION is missing or not positive");
   }

@@ -1,0 +1,154 @@
+// Loading the coefficient maps: which file is read, the faults, and the centre directions.
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "app/startup.h"
+#include "codec/dct_encoder.h"
+#include "relight/center_directions.h"
+#include "relight/coefficient_maps.h"
+#include "relight/description.h"
+#include "relight/globals.h"
+#include "support/fatal_catcher.h"
+#include "support/gl_test_window.h"
+#include "synthetic_run_dir.h"
+
+namespace veltrane::test {
+namespace {
+
+struct LoadOutcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+class CoefficientMapsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scene_.width = 5;
+    scene_.height = 3;
+    scene_.theta = {10, 40, 70};
+    scene_.phi = {0, 120, 240};
+    dir_ = std::make_unique<SyntheticRunDir>(scene_);
+    dir_->WriteDescription();
+  }
+  void TearDown() override {
+    std::free(G_RBF_coefficient_map);
+    G_RBF_coefficient_map = nullptr;
+    coefficient_map_count = 0;
+  }
+
+  LoadOutcome Load() {
+    dir_->Enter();
+    std::unique_ptr<RelightDescription> description(LoadDescription("lightmap.qdx"));
+    FatalCatcher catcher;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int status = catcher.Run([&] {
+      LoadPrepareRBFMap(encoded_file_name, refer_width, refer_height, srbf_center_count, *description);
+    });
+    LoadOutcome outcome{status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
+    return outcome;
+  }
+
+  std::vector<unsigned char> EncodePlanes(int rows) {
+    std::vector<float> values = scene_.RawValues();
+    values.resize(static_cast<size_t>(rows) * scene_.width);
+    std::vector<unsigned char> file;
+    DctEncodeOptions options;
+    options.bits_per_pixel = 8.0;
+    EXPECT_TRUE(EncodeDctImage(values.data(), scene_.width, rows, options, &file));
+    return file;
+  }
+
+  SyntheticScene scene_;
+  std::unique_ptr<SyntheticRunDir> dir_;
+};
+
+TEST_F(CoefficientMapsTest, NeitherFileEndsWithStatusMinusOne) {
+  LoadOutcome outcome = Load();
+  EXPECT_EQ(outcome.status, -1);
+  EXPECT_EQ(outcome.out, "Loading data/scene.rbf.dct ...\n");
+  EXPECT_EQ(outcome.err, "error: data file not exists\n");
+}
+
+TEST_F(CoefficientMapsTest, ShortDataIsRefusedRatherThanUploaded) {
+  dir_->WriteRaw(12 * 3 * 5 * 3 - 4);
+  LoadOutcome raw = Load();
+  EXPECT_EQ(raw.status, 1);
+  EXPECT_NE(raw.err.find("data/scene.rbf is too short"), std::string::npos) << raw.err;
+  EXPECT_EQ(G_RBF_coefficient_map, nullptr);
+
+  std::remove((dir_->path() + "/data/scene.rbf").c_str());
+  dir_->WriteBytes("data/scene.rbf.dct", EncodePlanes(3 * 3 * 3 - 1));
+  LoadOutcome compressed = Load();
+  EXPECT_EQ(compressed.status, 1);
+  EXPECT_NE(compressed.err.find("[DecodeDctRbfFile] data/scene.rbf.dct decodes to 70 samples, 135 needed"),
+            std::string::npos)
+      << compressed.err;
+}
+
+TEST_F(CoefficientMapsTest, RawFileIsReadEvenWhenACompressedOneExists) {
+  ASSERT_TRUE(EnsureGlWindow());
+  dir_->WriteRaw();
+  dir_->WriteBytes("data/scene.rbf.dct", {'n', 'o', 't', ' ', 'D', 'C', 'T'});
+  LoadOutcome outcome = Load();
+  EXPECT_EQ(outcome.status, FatalCatcher::kNoExit) << outcome.err;
+  EXPECT_EQ(outcome.out.find("Loading"), std::string::npos);
+  EXPECT_EQ(coefficient_map_count, 3);
+}
+
+TEST_F(CoefficientMapsTest, CompressedFileAloneFillsTheTextures) {
+  ASSERT_TRUE(EnsureGlWindow());
+  dir_->WriteBytes("data/scene.rbf.dct", EncodePlanes(3 * 3 * 3));
+  LoadOutcome outcome = Load();
+  ASSERT_EQ(outcome.status, FatalCatcher::kNoExit) << outcome.err;
+  EXPECT_EQ(outcome.out, "Loading data/scene.rbf.dct ...\n");
+  ASSERT_EQ(coefficient_map_count, 3);
+
+  int w = scene_.width;
+  int h = scene_.height;
+  std::vector<float> texels(3 * w * h);
+  glBindTexture(GL_TEXTURE_RECTANGLE, G_RBF_coefficient_map[2]);
+  glGetTexImage(GL_TEXTURE_RECTANGLE, 0, GL_RGB, GL_FLOAT, texels.data());
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(texels[3 * (y * w + x) + c], SyntheticScene::Coefficient(c, 2, h - 1 - y, x), 0.05)
+            << x << "," << y << " channel " << c;
+      }
+    }
+  }
+}
+
+TEST(CenterDirectionsTest, AnglesBecomeEyeFrameUnitDirections) {
+  SyntheticScene scene;
+  scene.theta = {90, 0, 90, 30};
+  scene.phi = {0, 77, 90, 45};
+  // A uniform scale with a translation column: directions keep their way and unit length.
+  scene.light_eye_rows = "2 0 0 5\n0 2 0 6\n0 0 2 7\n0 0 0 1\n";
+  SyntheticRunDir dir(scene);
+  dir.WriteDescription();
+  dir.Enter();
+  std::unique_ptr<RelightDescription> description(LoadDescription("lightmap.qdx"));
+  PrepareCenterDirections(*description, 4);
+
+  ASSERT_EQ(G_SRBF_center_dir.rows, 3);
+  ASSERT_EQ(G_SRBF_center_dir.cols, 4);
+  const float expected[4][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, -1}, {0.5f * 0.70710678f, 0.8660254f, -0.5f * 0.70710678f}};
+  for (int i = 0; i < 4; ++i) {
+    for (int r = 0; r < 3; ++r) {
+      if (i < 3) {
+        EXPECT_EQ(G_SRBF_center_dir.data[r][i], expected[i][r]) << "centre " << i << " row " << r;
+      } else {
+        EXPECT_NEAR(G_SRBF_center_dir.data[r][i], expected[i][r], 1e-6) << "row " << r;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace veltrane::test

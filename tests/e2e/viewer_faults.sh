@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Start-up faults: each ends the viewer with its message and exit status; which coefficient file
+# is read when both or only one exist.
+. "$(dirname "$0")/e2e_lib.bash"
+
+run=$(private_run_dir)
+base=$(awk '$1 == "BASE_PATH" { print $2 }' "$run/lightmap.qdx")
+base=${base%/}/
+stem=$(awk '$1 == "ENCODED_FILE" { print $2 }' "$run/lightmap.qdx")
+data="$run/$base$stem"
+cp -r "$run" "$E2E_WORK/pristine"
+restore() { rm -rf "$run"; cp -r "$E2E_WORK/pristine" "$run"; }
+
+# Descriptions the viewer cannot use stop start-up before any window.
+mv "$run/lightmap.qdx" "$E2E_WORK/lightmap.qdx"
+run_viewer_to_end "$run" no-qdx
+expect_status 1 "missing lightmap.qdx"
+grep -qx '\[LoadDescription\]: lightmap.qdx: cannot open it for reading' "$E2E_WORK/no-qdx.err" || fail "missing qdx message"
+[ ! -s "$E2E_WORK/no-qdx.out" ] || fail "output before the description fault"
+sed 's/^SRBF_SPREAD .*/SRBF_SPREAD 0/' "$E2E_WORK/lightmap.qdx" >"$run/lightmap.qdx"
+run_viewer_to_end "$run" zero-spread
+expect_status 1 "zero spread"
+grep -q 'SRBF_SPREAD is zero' "$E2E_WORK/zero-spread.err" || fail "zero spread message"
+restore
+
+# No coefficient file at all.
+rm -f "$data.rbf" "$data.rbf.dct"
+run_viewer_to_end "$run" no-data
+expect_status 255 "no coefficient file"
+expect_file_equals "$E2E_WORK/no-data.err" 'error: data file not exists\n' "no coefficient file"
+[ "$(tail -1 "$E2E_WORK/no-data.out")" = "Loading $base$stem.rbf.dct ..." ] || fail "no Loading line"
+restore
+
+# A raw file too short for its maps is refused.
+head -c 1000 "$data.rbf" >"$E2E_WORK/short.rbf" && mv "$E2E_WORK/short.rbf" "$data.rbf"
+run_viewer_to_end "$run" short-raw
+expect_status 1 "short raw file"
+grep -q "^\[LoadUncompressRbfData\] $base$stem.rbf is too short" "$E2E_WORK/short-raw.err" || fail "short raw message"
+restore
+
+# Both files: the raw one is read and the compressed one never opened (here it is garbage).
+echo "not a DCT image" >"$data.rbf.dct"
+start_viewer "$run" both
+wait_for_window
+press q
+wait_viewer_exit
+expect_status 0 "raw and compressed files"
+grep -q '^\[LoadUncompressRbfData\]: Start to load' "$E2E_WORK/both.out" || fail "raw file not read"
+! grep -q '^Loading ' "$E2E_WORK/both.out" || fail "compressed file considered"
+restore
+
+# Only the compressed file: it alone is loaded.
+rm -f "$data.rbf"
+start_viewer "$run" dct-only
+wait_for_window
+press Escape
+wait_viewer_exit
+expect_status 0 "compressed file only"
+grep -qx "Loading $base$stem.rbf.dct ..." "$E2E_WORK/dct-only.out" || fail "no Loading line"
+! grep -q 'LoadUncompressRbfData' "$E2E_WORK/dct-only.out" || fail "raw messages on the compressed path"
+restore
+
+# A missing compressed shader stops start-up at that program.
+rm "$run/shader/dir/table_vert.cgz"
+run_viewer_to_end "$run" no-cgz
+expect_status 1 "missing table_vert.cgz"
+expect_file_equals "$E2E_WORK/no-cgz.err" '[ExpandShader]: input file not found!\n' "missing .cgz"
+[ -z "$(find "$run/shader/dir" -name '*.cg')" ] || fail "expanded shader sources left behind"
+# ... after the programs before it were compiled: a compile error in one of them is reported first.
+printf 'void main() { this is not GLSL }\n' >"$E2E_WORK/broken.cg"
+"$TOOL" pack "$E2E_WORK/broken.cg" "$run/shader/dir/lightmap_mapping.cgz" >/dev/null
+run_viewer_to_end "$run" broken-shader
+expect_status 0 "compile error through the Cg error callback"
+[ "$(tail -1 "$E2E_WORK/broken-shader.out")" = "Cg error, exiting..." ] || fail "no Cg error report"
+grep -q '^Dir Shader: ' "$E2E_WORK/broken-shader.out" || fail "no listing"
+restore
+
+# The wood texture: missing, and with a header that cannot be read.
+rm "$run/wood.ppm"
+run_viewer_to_end "$run" no-wood
+expect_status 1 "missing wood.ppm"
+expect_file_equals "$E2E_WORK/no-wood.err" 'cannot load file\n' "missing wood.ppm"
+printf 'P6\n# comment\n255\n' >"$run/wood.ppm"
+run_viewer_to_end "$run" bad-wood
+expect_status 1 "unreadable wood.ppm header"
+[ -s "$E2E_WORK/bad-wood.err" ] || fail "no message for a bad wood.ppm"
+echo "viewer_faults: ok"

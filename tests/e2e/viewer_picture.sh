@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# What the window shows: the lit wooden table top with the angel on it; while the light moves
+# the table top changes (the shadow moves), while it is paused nothing changes; a left drag
+# rotates the view.
+. "$(dirname "$0")/e2e_lib.bash"
+
+run=$(private_run_dir)
+read -r width height < <(awk '$1 == "REFER_RESOLUTION" { print $2, $3 }' "$run/lightmap.qdx")
+# Regions as fractions of the window, from the default view: the table top's front part below
+# the angel, and the angel above the table's centre.
+px() { echo $(($1 * width / 100)); }
+py() { echo $(($1 * height / 100)); }
+top=($(px 20) $(py 10) $(px 10) $(py 62))     # w h x y of the table top's front
+angel=($(px 14) $(py 20) $(px 43) $(py 30))  # w h x y of the angel
+
+start_viewer "$run" picture
+wait_for_window
+sleep 1
+screenshot "$E2E_WORK/a.png"
+sleep 0.7
+screenshot "$E2E_WORK/b.png"
+
+read -r r g b < <(region_mean "$E2E_WORK/a.png" "${top[@]}")
+awk -v r="$r" -v g="$g" -v b="$b" 'BEGIN { exit !(r > 0.15 && r > b + 0.05) }' ||
+  fail "table top is not lit wood: mean rgb $r $g $b"
+read -r ar ag ab < <(region_mean "$E2E_WORK/a.png" "${angel[@]}")
+awk -v r="$ar" -v g="$ag" -v b="$ab" -v tr="$r" -v tb="$b" \
+  'BEGIN { exit !((r + g + b) > 0.1 && (b - r) > (tb - tr) + 0.05) }' ||
+  fail "no glass angel: mean rgb $ar $ag $ab"
+
+moving=$(region_difference "$E2E_WORK/a.png" "$E2E_WORK/b.png" "${top[@]}")
+awk -v d="$moving" 'BEGIN { exit !(d > 0.003) }' || fail "table top unchanged while the light moves ($moving)"
+
+press a
+sleep 0.5
+screenshot "$E2E_WORK/c.png"
+sleep 0.5
+screenshot "$E2E_WORK/d.png"
+still=$(region_difference "$E2E_WORK/c.png" "$E2E_WORK/d.png" 0 0 0 0)
+awk -v d="$still" 'BEGIN { exit !(d < 0.0005) }' || fail "picture changes while the light is paused ($still)"
+
+xdotool mousemove --window "$VIEWER_WINDOW" $((width / 4)) $((height / 2))
+xdotool mousedown 1
+for step in 1 2 3 4 5 6; do
+  xdotool mousemove --window "$VIEWER_WINDOW" $((width / 4 + step * width / 12)) $((height / 2))
+  sleep 0.05
+done
+xdotool mouseup 1
+sleep 0.5
+screenshot "$E2E_WORK/e.png"
+turned=$(region_difference "$E2E_WORK/d.png" "$E2E_WORK/e.png" "$width" "$height" 0 0)
+awk -v d="$turned" 'BEGIN { exit !(d > 0.02) }' || fail "a left drag did not turn the view ($turned)"
+
+press q
+wait_viewer_exit
+expect_status 0 "q"
+echo "viewer_picture: ok"

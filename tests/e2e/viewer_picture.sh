@@ -36,7 +36,7 @@ sleep 0.5
 screenshot "$E2E_WORK/c.png"
 sleep 0.5
 screenshot "$E2E_WORK/d.png"
-still=$(region_difference "$E2E_WORK/c.png" "$E2E_WORK/d.png" 0 0 0 0)
+still=$(region_difference "$E2E_WORK/c.png" "$E2E_WORK/d.png" "$width" "$height" 0 0)
 awk -v d="$still" 'BEGIN { exit !(d < 0.0005) }' || fail "picture changes while the light is paused ($still)"
 
 xdotool mousemove --window "$VIEWER_WINDOW" $((width / 4)) $((height / 2))

@@ -1,8 +1,15 @@
 #include "render/glx_render_platform.h"
 
+#include <GL/glew.h>
+#include <GL/glx.h>
 #include <X11/Xlib.h>
 
 #include <algorithm>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "render/glx_render_extensions.h"
 
 namespace veltrane {
 namespace {
@@ -134,6 +141,113 @@ bool IsFloatTextureFormat(int value) {
 constexpr int kMaxListPairs = 64;
 
 }  // namespace
+
+class GlxRenderPlatform : public RenderPlatform {
+ public:
+  GlxRenderPlatform();
+  ~GlxRenderPlatform() override;
+
+  const RenderExtensions& Extensions() override;
+  PlatformHandle GetCurrentDrawable() override;
+  PlatformHandle GetCurrentContext() override;
+  bool ChoosePixelFormat(PlatformHandle drawable, const int* attributes, int* format,
+                         unsigned int* count) override;
+  bool GetPixelFormatAttribute(PlatformHandle drawable, int format, int attribute,
+                               int* value) override;
+  PlatformHandle CreateBuffer(PlatformHandle drawable, int format, int width, int height,
+                              const int* attributes) override;
+  PlatformHandle GetBufferDrawable(PlatformHandle buffer) override;
+  bool ReleaseBufferDrawable(PlatformHandle buffer, PlatformHandle drawable) override;
+  bool DestroyBuffer(PlatformHandle buffer) override;
+  bool QueryBuffer(PlatformHandle buffer, int attribute, int* value) override;
+  PlatformHandle CreateContext(PlatformHandle drawable) override;
+  bool DeleteContext(PlatformHandle context) override;
+  bool ShareObjects(PlatformHandle from, PlatformHandle to) override;
+  bool MakeCurrent(PlatformHandle drawable, PlatformHandle context) override;
+  bool BindTexImage(PlatformHandle buffer, int which) override;
+  bool ReleaseTexImage(PlatformHandle buffer, int which) override;
+
+  unsigned int GenTexture() override;
+  void DeleteTexture(unsigned int name) override;
+  void BindTexture(unsigned int target, unsigned int name) override;
+  void TexParameteri(unsigned int target, unsigned int name, int value) override;
+  void TexParameterf(unsigned int target, unsigned int name, float value) override;
+  float MaxTextureMaxAnisotropy() override;
+  void TexImage2D(unsigned int target, int internal_format, int width, int height,
+                  unsigned int format, unsigned int type, const void* pixels) override;
+  void CopyTexSubImage2D(unsigned int target, int width, int height) override;
+  void ReadDepthPixels(int width, int height, unsigned short* pixels) override;
+
+ private:
+  struct Format {
+    bool is_float = false;
+    int component_bits = 8;  // 8 or 16 (normalised), 16 or 32 (float)
+    int channels = 3;        // of the colour buffer: 1..4 (3 or 4 unless float)
+    int depth_bits = 0;
+    int stencil_bits = 0;
+    bool bind_colour = false;
+    bool bind_rectangle = false;
+    bool bind_float = false;  // one of the NV float bind attributes
+    bool bind_depth = false;
+    bool operator==(const Format& o) const;
+  };
+  struct Context;
+  struct Buffer {
+    Format format;
+    int width = 0;
+    int height = 0;
+    int texture_target = WGL_NO_TEXTURE_ARB;
+    int texture_format = WGL_NO_TEXTURE_ARB;
+    int depth_texture_format = WGL_NO_TEXTURE_ARB;
+    bool mipmap = false;
+    GLenum gl_target = GL_TEXTURE_2D;  // of bound textures
+    GLenum colour_storage = 0;         // bound colour texture / own colour texture
+    GLXFBConfig config = nullptr;
+    GLXPbuffer drawable = 0;
+    bool drawable_given = false;
+    Context* context = nullptr;
+    // What BindTexImage made the buffer's contents; the generation counts new storage.
+    GLuint colour_texture = 0;
+    GLuint depth_texture = 0;
+    unsigned int colour_generation = 0;
+    unsigned int depth_generation = 0;
+  };
+  struct Context {
+    GLXContext glx = nullptr;
+    Buffer* buffer = nullptr;
+    GLXContext share_root = nullptr;  // the outside context whose objects it shares
+    bool used = false;
+    GLuint framebuffer = 0;
+    GLuint own_colour = 0;       // texture
+    GLuint own_depth = 0;        // renderbuffer
+    unsigned int attached_colour_generation = 0;
+    unsigned int attached_depth_generation = 0;
+    GLuint attached_colour = 0;
+    GLuint attached_depth = 0;
+    bool complete = false;
+  };
+
+  Display* CurrentDisplay();
+  Buffer* FindBuffer(PlatformHandle handle) const;
+  Context* FindContext(PlatformHandle handle) const;
+  Context* FindContextByGlx(GLXContext glx) const;
+  GLXContext ShareRoot(GLXContext glx) const;
+  bool ColourRenderable(GLenum internal_format);
+  GLenum ColourStorageFor(const Format& format, int texture_format);
+  bool PrepareFramebuffer(Context* context);
+  void DestroyContextObjects(Context* context);
+  void DestroyContext(Context* context);
+
+  bool capabilities_known_ = false;
+  GlxRenderCapabilities capabilities_;
+  Display* display_ = nullptr;
+  std::vector<Format> formats_;  // format n is formats_[n - 1]
+  std::vector<std::unique_ptr<Buffer>> buffers_;
+  std::vector<std::unique_ptr<Context>> contexts_;
+  std::map<GLenum, bool> renderable_;
+};
+
+
 
 bool GlxRenderPlatform::Format::operator==(const Format& o) const {
   return is_float == o.is_float && component_bits == o.component_bits && channels == o.channels &&
@@ -734,11 +848,6 @@ bool GlxRenderPlatform::DeleteContext(PlatformHandle context) {
   if (c == nullptr) return false;
   DestroyContext(c);
   return true;
-}
-
-GLuint GlxRenderPlatform::FramebufferOf(PlatformHandle buffer) const {
-  const Buffer* b = FindBuffer(buffer);
-  return b != nullptr && b->context != nullptr ? b->context->framebuffer : 0;
 }
 
 unsigned int GlxRenderPlatform::GenTexture() {

@@ -103,6 +103,7 @@ class RenderTexture {
   veltrane::PlatformHandle pbuffer_ = 0;
   veltrane::PlatformHandle saved_dc_ = 0;
   veltrane::PlatformHandle saved_context_ = 0;
+  bool saved_valid_ = false;  // a BeginCapture has saved the two handles above
   unsigned int texture_target_ = 0;
   unsigned int texture_name_ = 0;
   unsigned int depth_texture_name_ = 0;

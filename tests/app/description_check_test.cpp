@@ -69,7 +69,7 @@ TEST(DescriptionCheckTest, UnusableDescriptionsStopStartUpWithAReason) {
       {Replace(good, "8 4", "-8 4"), "REFER_RESOLUTION is missing or not positive"},
       {Replace(good, "8 4", "100000 4"), "REFER_RESOLUTION is larger than 16384"},
       {Replace(good, centres2, ""), "no SRBF centers"},
-      {Replace(good, centres2, Centres(26)), "more than 25 SRBF centers"},
+      {Replace(good, centres2, Centres(26)), "more than 25 SRBF centers (five light maps of five centers at most)"},
       {Replace(good, "BASE_PATH data\n", ""), "BASE_PATH is missing"},
       {Replace(good, "ENCODED_FILE scene\n", ""), "ENCODED_FILE is missing"},
       {Replace(good, "0 0 0 1\nLIGHT_EYE_TRANSFORM_END\n", "LIGHT_EYE_TRANSFORM_END\n"),

@@ -88,7 +88,9 @@ TEST_F(ViewerStartupTest, EachTargetHoldsItsGroupsWeightedSum) {
     }
     Vec4 direction = {static_cast<float>(l[0]), static_cast<float>(l[1]), static_cast<float>(l[2]), 1.0f};
     ShaderCgRelightDir(light.colour, direction);
-    if (light.theta == scene_.theta[3]) EXPECT_NEAR(G_SRBF_evaluation[3], 1.0f, 1e-5f);
+    if (light.theta == scene_.theta[3]) {
+      EXPECT_NEAR(G_SRBF_evaluation[3], 1.0f, 1e-5f);
+    }
 
     for (int g = 0; g < 3; ++g) {
       std::vector<float> texels =

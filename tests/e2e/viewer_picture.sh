@@ -6,11 +6,11 @@
 
 run=$(private_run_dir)
 read -r width height < <(awk '$1 == "REFER_RESOLUTION" { print $2, $3 }' "$run/lightmap.qdx")
-# Regions as fractions of the window, from the default view: the table top's front part below
-# the angel, and the angel above the table's centre.
+# Regions as fractions of the window, from the default view: the table top around and in front
+# of the angel, where its shadow falls, and the angel above the table's centre.
 px() { echo $(($1 * width / 100)); }
 py() { echo $(($1 * height / 100)); }
-top=($(px 20) $(py 10) $(px 10) $(py 62))     # w h x y of the table top's front
+top=($(px 50) $(py 20) $(px 25) $(py 52))     # w h x y of the table top
 angel=($(px 14) $(py 20) $(px 43) $(py 30))  # w h x y of the angel
 
 start_viewer "$run" picture

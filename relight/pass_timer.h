@@ -5,6 +5,7 @@
 // Query objects belong to one GL context, and the passes run in several (one per render
 // target), so every (context, pass) pair keeps its own query. A query's result is collected
 // when the same pair begins its next query, by which time the frame that issued it is done.
+// Each pass is also timed on the wall clock between two glFinish calls.
 #pragma once
 
 #include <cstdio>
@@ -19,7 +20,8 @@ void PassTimerEnd(FramePass pass);
 // Forgets what was measured so far; queries still in flight are dropped.
 void PassTimerReset();
 
-// Writes one line: the mean time of each pass per frame since the reset, in milliseconds.
+// Writes two lines: the median time of each pass per frame since the reset, in milliseconds,
+// by the queries and by the wall clock.
 void PassTimerReport(FILE* out);
 
 // Seconds since MarkProgramStart (called at the top of main).

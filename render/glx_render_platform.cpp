@@ -142,6 +142,7 @@ constexpr int kMaxListPairs = 64;
 
 }  // namespace
 
+// See glx_render_platform.h for how the pbuffer model maps onto GLX and framebuffer objects.
 class GlxRenderPlatform : public RenderPlatform {
  public:
   GlxRenderPlatform();
@@ -246,8 +247,6 @@ class GlxRenderPlatform : public RenderPlatform {
   std::vector<std::unique_ptr<Context>> contexts_;
   std::map<GLenum, bool> renderable_;
 };
-
-
 
 bool GlxRenderPlatform::Format::operator==(const Format& o) const {
   return is_float == o.is_float && component_bits == o.component_bits && channels == o.channels &&

@@ -50,9 +50,8 @@ class FakeRenderPlatform : public RenderPlatform {
   bool GetPixelFormatAttribute(PlatformHandle drawable, int format, int attribute,
                                int* value) override {
     Log("GetPixelFormatAttribute(%lu,%d,%#x)", drawable, format, attribute);
-    if (fail == "GetPixelFormatAttribute") return false;
-    *value = format_bits[static_cast<size_t>(attribute - WGL_RED_BITS_ARB)];
-    return true;
+    *value = format_bits[static_cast<size_t>(attribute - WGL_RED_BITS_ARB)];  // red .. stencil
+    return fail != "GetPixelFormatAttribute";
   }
   PlatformHandle CreateBuffer(PlatformHandle drawable, int format, int width, int height,
                               const int* attributes) override {
@@ -60,76 +59,62 @@ class FakeRenderPlatform : public RenderPlatform {
     buffer_list = ListOf(attributes);
     if (buffer_width < 0) buffer_width = width;
     if (buffer_height < 0) buffer_height = height;
-    return fail == "CreateBuffer" ? 0 : kBuffer;
+    return Fails("CreateBuffer") ? 0 : kBuffer;
   }
-  PlatformHandle GetBufferDrawable(PlatformHandle buffer) override {
-    Log("GetBufferDrawable(%lu)", buffer);
-    return fail == "GetBufferDrawable" ? 0 : kBufferDrawable;
+  PlatformHandle GetBufferDrawable(PlatformHandle b) override {
+    return Log("GetBufferDrawable(%lu)", b), Fails("GetBufferDrawable") ? 0 : kBufferDrawable;
   }
-  bool ReleaseBufferDrawable(PlatformHandle buffer, PlatformHandle drawable) override {
-    return Log("ReleaseBufferDrawable(%lu,%lu)", buffer, drawable), true;
+  bool ReleaseBufferDrawable(PlatformHandle b, PlatformHandle d) override {
+    return Log("ReleaseBufferDrawable(%lu,%lu)", b, d), true;
   }
-  bool DestroyBuffer(PlatformHandle buffer) override {
-    return Log("DestroyBuffer(%lu)", buffer), true;
-  }
-  bool QueryBuffer(PlatformHandle buffer, int attribute, int* value) override {
-    Log("QueryBuffer(%lu,%#x)", buffer, attribute);
+  bool DestroyBuffer(PlatformHandle b) override { return Log("DestroyBuffer(%lu)", b), true; }
+  bool QueryBuffer(PlatformHandle b, int attribute, int* value) override {
+    Log("QueryBuffer(%lu,%#x)", b, attribute);
     *value = attribute == WGL_PBUFFER_WIDTH_ARB ? buffer_width : buffer_height;
-    return fail != "QueryBuffer";
+    return true;
   }
-  PlatformHandle CreateContext(PlatformHandle drawable) override {
-    Log("CreateContext(%lu)", drawable);
-    return fail == "CreateContext" ? 0 : kBufferContext;
+  PlatformHandle CreateContext(PlatformHandle d) override {
+    return Log("CreateContext(%lu)", d), Fails("CreateContext") ? 0 : kBufferContext;
   }
-  bool DeleteContext(PlatformHandle context) override {
-    return Log("DeleteContext(%lu)", context), true;
-  }
+  bool DeleteContext(PlatformHandle c) override { return Log("DeleteContext(%lu)", c), true; }
   bool ShareObjects(PlatformHandle from, PlatformHandle to) override {
-    Log("ShareObjects(%lu,%lu)", from, to);
-    return fail != "ShareObjects";
+    return Log("ShareObjects(%lu,%lu)", from, to), !Fails("ShareObjects");
   }
   bool MakeCurrent(PlatformHandle drawable, PlatformHandle context) override {
     Log("MakeCurrent(%lu,%lu)", drawable, context);
-    if (fail == "MakeCurrent") return false;
+    if (Fails("MakeCurrent")) return false;
     current_drawable = drawable;
     current_context = context;
     return true;
   }
-  bool BindTexImage(PlatformHandle buffer, int which) override {
-    Log("BindTexImage(%lu,%#x)", buffer, which);
-    return fail != "BindTexImage";
+  bool BindTexImage(PlatformHandle b, int which) override {
+    return Log("BindTexImage(%lu,%#x)", b, which), !Fails("BindTexImage");
   }
-  bool ReleaseTexImage(PlatformHandle buffer, int which) override {
-    Log("ReleaseTexImage(%lu,%#x)", buffer, which);
-    return fail != "ReleaseTexImage";
+  bool ReleaseTexImage(PlatformHandle b, int which) override {
+    return Log("ReleaseTexImage(%lu,%#x)", b, which), !Fails("ReleaseTexImage");
   }
 
   unsigned int GenTexture() override { return Log("GenTexture"), next_texture++; }
   void DeleteTexture(unsigned int name) override { Log("DeleteTexture(%u)", name); }
-  void BindTexture(unsigned int target, unsigned int name) override {
-    Log("BindTexture(%#x,%u)", target, name);
+  void BindTexture(unsigned int t, unsigned int name) override { Log("BindTexture(%#x,%u)", t, name); }
+  void TexParameteri(unsigned int t, unsigned int name, int value) override {
+    Log("TexParameteri(%#x,%#x,%#x)", t, name, value);
   }
-  void TexParameteri(unsigned int target, unsigned int name, int value) override {
-    Log("TexParameteri(%#x,%#x,%#x)", target, name, value);
-  }
-  void TexParameterf(unsigned int target, unsigned int name, float value) override {
-    Log("TexParameterf(%#x,%#x,%g)", target, name, value);
+  void TexParameterf(unsigned int t, unsigned int name, float value) override {
+    Log("TexParameterf(%#x,%#x,%g)", t, name, value);
   }
   float MaxTextureMaxAnisotropy() override { return Log("MaxTextureMaxAnisotropy"), 16.0f; }
-  void TexImage2D(unsigned int target, int internal_format, int width, int height,
-                  unsigned int format, unsigned int type, const void* pixels) override {
-    Log("TexImage2D(%#x,%#x,%d,%d,%#x,%#x,%s)", target, internal_format, width, height, format,
-        type, pixels != nullptr ? "data" : "null");
-    // Reads what it is given, so that a short buffer shows under AddressSanitizer.
-    if (pixels != nullptr && type == 0x1403 /* GL_UNSIGNED_SHORT */) {
-      unsigned sum = 0;
-      const auto* p = static_cast<const unsigned short*>(pixels);
-      for (long i = 0; i < static_cast<long>(width) * height; ++i) sum += p[i];
-      pixel_sum = sum;
-    }
+  void TexImage2D(unsigned int t, int internal_format, int width, int height, unsigned int format,
+                  unsigned int type, const void* pixels) override {
+    Log("TexImage2D(%#x,%#x,%d,%d,%#x,%#x,%s)", t, internal_format, width, height, format, type,
+        pixels != nullptr ? "data" : "null");
+    // Reads all it is given, so that a short buffer shows under AddressSanitizer.
+    const auto* p = static_cast<const unsigned short*>(pixels);
+    pixel_sum = 0;
+    for (long i = 0; p != nullptr && i < static_cast<long>(width) * height; ++i) pixel_sum += p[i];
   }
-  void CopyTexSubImage2D(unsigned int target, int width, int height) override {
-    Log("CopyTexSubImage2D(%#x,%d,%d)", target, width, height);
+  void CopyTexSubImage2D(unsigned int t, int width, int height) override {
+    Log("CopyTexSubImage2D(%#x,%d,%d)", t, width, height);
   }
   void ReadDepthPixels(int width, int height, unsigned short* pixels) override {
     Log("ReadDepthPixels(%d,%d)", width, height);
@@ -144,9 +129,10 @@ class FakeRenderPlatform : public RenderPlatform {
   }
   bool Called(const std::string& prefix) const { return !CallsFrom(prefix).empty(); }
 
-  unsigned pixel_sum = 0;
+  unsigned pixel_sum = 0;  // of the 16-bit values last given to TexImage2D
 
  private:
+  bool Fails(const char* step) const { return fail == step; }
   static std::vector<int> ListOf(const int* list) {
     std::vector<int> out;
     for (int i = 0; list[i] != 0; i += 2) {

@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -195,42 +196,49 @@ TEST_F(GlxRenderTextureTest, TargetStateLastsAcrossCapturesAndStaysOutOfTheWindo
   ASSERT_TRUE(target->EndCapture());
 }
 
-TEST_F(GlxRenderTextureTest, CopyModeAndDepthTextureCarryWhatWasDrawn) {
-  // 8-bit colour and a depth texture, copied at EndCapture.
-  RenderTexture target(16, 8, true, true);
-  ASSERT_TRUE(target.Initialize(true, true, false, false, false, 8, 8, 8, 8,
-                                RenderTexture::UpdateByCopy));
-  EXPECT_EQ(target.GetTextureTarget(), static_cast<unsigned>(GL_TEXTURE_2D));
-  ASSERT_TRUE(target.BeginCapture());
-  glClearDepth(1.0);
-  glClearColor(0, 0, 0, 0);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glEnable(GL_DEPTH_TEST);
-  glColor4f(1.0f, 0.0f, 1.0f, 1.0f);
-  glBegin(GL_QUADS);  // left half at depth 0.5 (z = 0 in window space 0.5)
-  glVertex3f(-1, -1, 0);
-  glVertex3f(0, -1, 0);
-  glVertex3f(0, 1, 0);
-  glVertex3f(-1, 1, 0);
-  glEnd();
-  glDisable(GL_DEPTH_TEST);
-  ASSERT_TRUE(target.EndCapture());
-  EXPECT_EQ(CurrentContext(), window_context_);
+TEST_F(GlxRenderTextureTest, ColourAndDepthTexturesByCopyAndByBinding) {
+  // 8-bit colour and a depth texture: copied at EndCapture, or drawn into directly.
+  for (auto mode : {RenderTexture::UpdateByCopy, RenderTexture::UpdateByBinding}) {
+    SCOPED_TRACE(mode);
+    RenderTexture target(16, 8, true, true);
+    ASSERT_TRUE(target.Initialize(true, true, false, false, false, 8, 8, 8, 8, mode));
+    EXPECT_EQ(target.GetTextureTarget(), static_cast<unsigned>(GL_TEXTURE_2D));
+    for (int capture = 0; capture < 2; ++capture) {
+      // The second capture draws on the other half: what EndCapture brings over is new each time.
+      ASSERT_TRUE(target.BeginCapture());
+      glClearDepth(1.0);
+      glClearColor(0, 0, 0, 0);
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      glEnable(GL_DEPTH_TEST);
+      glColor4f(1.0f, 0.0f, 1.0f, 1.0f);
+      const float left = capture == 0 ? -1.0f : 0.0f;
+      glBegin(GL_QUADS);  // half the target at z = 0, depth 0.5
+      glVertex3f(left, -1, 0);
+      glVertex3f(left + 1, -1, 0);
+      glVertex3f(left + 1, 1, 0);
+      glVertex3f(left, 1, 0);
+      glEnd();
+      glDisable(GL_DEPTH_TEST);
+      ASSERT_TRUE(target.EndCapture());
+      EXPECT_EQ(CurrentContext(), window_context_);
 
-  std::vector<unsigned char> colour(16 * 8 * 4);
-  glBindTexture(GL_TEXTURE_2D, target.GetTextureName());
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, colour.data());
-  std::vector<float> depth(16 * 8);
-  glBindTexture(GL_TEXTURE_2D, target.GetDepthTextureName());
-  glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
-  for (int y = 0; y < 8; ++y) {
-    for (int x = 0; x < 16; ++x) {
-      const int i = y * 16 + x;
-      const bool drawn = x < 8;
-      EXPECT_EQ(colour[4 * i], drawn ? 255 : 0) << x << "," << y;
-      EXPECT_EQ(colour[4 * i + 1], 0);
-      EXPECT_NEAR(depth[i], drawn ? 0.5f : 1.0f, 1e-4f) << x << "," << y;
+      std::vector<unsigned char> colour(16 * 8 * 4);
+      glBindTexture(GL_TEXTURE_2D, target.GetTextureName());
+      glPixelStorei(GL_PACK_ALIGNMENT, 1);
+      glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, colour.data());
+      std::vector<float> depth(16 * 8);
+      glBindTexture(GL_TEXTURE_2D, target.GetDepthTextureName());
+      glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+      int wrong = 0;
+      for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 16; ++x) {
+          const int i = y * 16 + x;
+          const bool drawn = (x < 8) == (capture == 0);
+          wrong += colour[4 * i] != (drawn ? 255 : 0) || colour[4 * i + 1] != 0 ||
+                   std::abs(depth[i] - (drawn ? 0.5f : 1.0f)) > 1e-4f;
+        }
+      }
+      EXPECT_EQ(wrong, 0) << "capture " << capture;
     }
   }
 }
@@ -251,6 +259,11 @@ TEST_F(GlxRenderTextureTest, ReleaseEndsTheTargetAndLeavesTheWindowCurrent) {
   FillWith(kExact[0], kExact[1], kExact[2]);
   ASSERT_TRUE(target->EndCapture());
   EXPECT_EQ(CountTexelsOf(ReadColour(*target), kExact), 64);
+
+  // Binding needs the texture to be one object in both contexts: without sharing it fails.
+  RenderTexture unshared(8, 8);
+  EXPECT_FALSE(unshared.Initialize(false, true, false, false, false, 32, 32, 32, 0));
+  EXPECT_EQ(CurrentContext(), window_context_);
 }
 
 }  // namespace

@@ -48,10 +48,7 @@ TEST(RenderTextureTest, SizeBitsAndExtensionsDecideFloatRectangleAndTarget) {
       {640, 480, {8, 8, 8, 8}, true, false, true, GL_TEXTURE_RECTANGLE},
       {640, 480, {8, 8, 8, 8}, false, false, true, 0},
       {0, 256, {8, 8, 8, 0}, false, false, false, GL_TEXTURE_2D},  // 0 is a power of two
-      {256, 0, {8, 8, 8, 0}, false, false, false, GL_TEXTURE_2D},
-      {256, 256, {9, 8, 8, 8}, true, true, true, GL_TEXTURE_RECTANGLE},  // any float on the NV path
-      {256, 256, {8, 8, 8, 9}, true, true, true, GL_TEXTURE_RECTANGLE},
-      {640, 480, {0, 0, 0, 16}, true, true, true, GL_TEXTURE_RECTANGLE},
+      {256, 256, {8, 8, 8, 9}, true, true, true, GL_TEXTURE_RECTANGLE},  // any float on the NV path
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Call("%dx%d bits %u %u %u %u", c.width, c.height, c.bits[0], c.bits[1], c.bits[2],
@@ -337,7 +334,7 @@ TEST(RenderTextureTest, EachFailingPlatformStepFailsInitializeAndLeavesItsLeftov
   EXPECT_EQ(target.GetDepthBits(), 0);
 }
 
-TEST(RenderTextureTest, UninitialisedAndReleasedTargets) {
+TEST(RenderTextureTest, StateMachineBeforeDuringAndAfterCaptures) {
   FakeRenderPlatform platform;
   {
     RenderTexture target(&platform, 64, 64);
@@ -352,84 +349,49 @@ TEST(RenderTextureTest, UninitialisedAndReleasedTargets) {
   }
   EXPECT_TRUE(platform.calls.empty());  // nothing created, nothing destroyed
 
-  // Initialised twice: the second releases the first's resources before it starts.
   RenderTexture target(&platform, 64, 64);
   ASSERT_TRUE(InitializeAsTheSystemDoes(&target));
+  // An EndCapture with no capture before it has nothing to return to: no switch at all.
+  platform.calls.clear();
+  EXPECT_FALSE(target.EndCapture());
+  EXPECT_TRUE(platform.calls.empty());
+  // A second BeginCapture inside the capture still returns to the window at EndCapture.
+  ASSERT_TRUE(target.BeginCapture());
+  ASSERT_TRUE(target.BeginCapture());
+  ASSERT_TRUE(target.EndCapture());
+  EXPECT_EQ(platform.current_context, FakeRenderPlatform::kWindowContext);
+  // Failing steps of a capture report false; the window's context is current after EndCapture.
+  for (const char* step : {"ReleaseTexImage", "MakeCurrent", "BindTexImage"}) {
+    platform.fail = step;
+    EXPECT_EQ(target.BeginCapture(), platform.fail == "BindTexImage") << step;
+    EXPECT_EQ(target.EndCapture(), platform.fail == "ReleaseTexImage") << step;
+    EXPECT_EQ(platform.current_context, FakeRenderPlatform::kWindowContext);
+  }
+  platform.fail.clear();
+
+  // Initialised again: the first one's resources are released before anything else.
   platform.calls.clear();
   ASSERT_TRUE(InitializeAsTheSystemDoes(&target));
   EXPECT_THAT(std::vector<std::string>(platform.calls.begin(), platform.calls.begin() + 6),
               ElementsAre("DeleteTexture(1)", "GetCurrentContext", "DeleteContext(300)",
                           "ReleaseBufferDrawable(100,200)", "DestroyBuffer(100)", "GenTexture"));
 
-  // Released twice: the texture name is deleted once, the second release finds no buffer.
+  // Released while capturing, then again: nothing is left current on the deleted context,
+  // and the texture name is deleted once.
+  ASSERT_TRUE(target.BeginCapture());
   platform.calls.clear();
   EXPECT_TRUE(target.ReleaseResources());
   EXPECT_FALSE(target.ReleaseResources());
   EXPECT_THAT(platform.calls, ElementsAre("DeleteTexture(2)", "GetCurrentContext",
-                                          "DeleteContext(300)", "ReleaseBufferDrawable(100,200)",
-                                          "DestroyBuffer(100)"));
+                                          "MakeCurrent(0,0)", "DeleteContext(300)",
+                                          "ReleaseBufferDrawable(100,200)", "DestroyBuffer(100)"));
   EXPECT_FALSE(target.IsInitialized());
   EXPECT_FALSE(target.IsFloatTexture());
   EXPECT_FALSE(target.IsRectangleTexture());
   EXPECT_EQ(target.GetBlueBits(), 0);
 }
 
-TEST(RenderTextureTest, CaptureFailuresAndMisuseKeepTheWindowsContext) {
-  for (const char* step : {"ReleaseTexImage", "MakeCurrent"}) {
-    FakeRenderPlatform platform;
-    RenderTexture target(&platform, 64, 64);
-    ASSERT_TRUE(InitializeAsTheSystemDoes(&target));
-    platform.fail = step;
-    EXPECT_FALSE(target.BeginCapture()) << step;
-    // Still in the window's context: EndCapture returns there (or fails to switch).
-    EXPECT_EQ(target.EndCapture(), platform.fail != "MakeCurrent") << step;
-    EXPECT_EQ(platform.current_context, FakeRenderPlatform::kWindowContext);
-  }
-  FakeRenderPlatform platform;
-  RenderTexture target(&platform, 64, 64);
-  ASSERT_TRUE(InitializeAsTheSystemDoes(&target));
-
-  // An EndCapture with no capture before it has nothing to return to.
-  platform.calls.clear();
-  EXPECT_FALSE(target.EndCapture());
-  EXPECT_TRUE(platform.calls.empty());
-
-  // A second BeginCapture inside the capture still returns to the window at EndCapture.
-  ASSERT_TRUE(target.BeginCapture());
-  ASSERT_TRUE(target.BeginCapture());
-  ASSERT_TRUE(target.EndCapture());
-  EXPECT_EQ(platform.current_context, FakeRenderPlatform::kWindowContext);
-
-  platform.fail = "BindTexImage";
-  ASSERT_TRUE(target.BeginCapture());
-  EXPECT_FALSE(target.EndCapture());
-
-  // Released while capturing: no context is left current on the deleted one.
-  platform.fail.clear();
-  ASSERT_TRUE(target.BeginCapture());
-  platform.calls.clear();
-  EXPECT_TRUE(target.ReleaseResources());
-  EXPECT_THAT(platform.calls, ElementsAre("DeleteTexture(1)", "GetCurrentContext",
-                                          "MakeCurrent(0,0)", "DeleteContext(300)",
-                                          "ReleaseBufferDrawable(100,200)", "DestroyBuffer(100)"));
-}
-
-TEST(RenderTextureTest, DepthTextureTargetsByBindingAndByCopy) {
-  {
-    FakeRenderPlatform platform;
-    RenderTexture target(&platform, 64, 64, false, true);
-    ASSERT_TRUE(target.Initialize(true, false, false, false, false, 8, 8, 8, 0));
-    EXPECT_TRUE(target.HasDepth());  // implied by the depth texture
-    EXPECT_EQ(target.GetTextureTarget(), static_cast<unsigned>(GL_TEXTURE_2D));
-    EXPECT_THAT(platform.format_list,
-                ElementsAre(WGL_RED_BITS_ARB, 8, WGL_GREEN_BITS_ARB, 8, WGL_BLUE_BITS_ARB, 8,
-                            WGL_ALPHA_BITS_ARB, 0, WGL_STENCIL_BITS_ARB, 0, WGL_DEPTH_BITS_ARB, 0,
-                            WGL_DRAW_TO_PBUFFER_ARB, 1, WGL_BIND_TO_TEXTURE_DEPTH_NV, 1));
-    EXPECT_THAT(platform.buffer_list,
-                ElementsAre(WGL_TEXTURE_TARGET_ARB, WGL_TEXTURE_2D_ARB, WGL_DEPTH_TEXTURE_FORMAT_NV,
-                            WGL_TEXTURE_DEPTH_COMPONENT_NV, WGL_PBUFFER_LARGEST_ARB, 0));
-    EXPECT_TRUE(platform.Called(Call("BindTexImage(100,%#x)", WGL_DEPTH_COMPONENT_NV)));
-  }
+TEST(RenderTextureTest, DepthCopyWithoutArbDepthTextureFollowsTheBuffersActualSize) {
   // Without GL_ARB_depth_texture the depth is read back into a buffer of the buffer's actual
   // size, which may differ from the one asked for.
   FakeRenderPlatform platform;

@@ -15,6 +15,7 @@ namespace {
 const double kGridCell = 0.008;         // shape units
 const int kFirstStageVertices = 3000;   // simplified without regard to triangle shape down to here
 const double kMinQuality = 0.2;         // then collapses leaving thinner triangles are refused
+const double kMinFittedQuality = 0.1;   // after the per-axis scaling to the angel's extents
 const double kFlipFlatDegrees = 25.0;   // pairs of triangles this close to coplanar may swap diagonals
 const double kCreaseDegrees = 65.0;     // normals are smoothed across edges up to this angle
 
@@ -60,17 +61,21 @@ bool BuildAngel(ModelPart* angel, std::string* error) {
   Bounds bounds = AngelShapeBounds();
   Mesh mesh = MarchTetrahedra(AngelField, bounds.lo, bounds.hi, kGridCell);
   Topology marched = AnalyseTopology(mesh);
+  std::fprintf(stderr, "angel: %s\n", Describe("marched", marched).c_str());
+  // Specks of the field apart from the figure are dropped.
   if (marched.components > 1) mesh = LargestComponent(mesh);
   Topology kept = AnalyseTopology(mesh);
   if (!kept.IsSphere()) {
     *error = Describe("surface of the shape is not a sphere", kept);
     return false;
   }
-  std::fprintf(stderr, "angel: %s\n", Describe("marched", marched).c_str());
   // The marched surface is full of slivers; the first stage removes them without regard to
   // triangle shape. The second keeps triangles from getting thin, and where every remaining
   // collapse would, swapping diagonals usually opens the way again.
-  SimplifyMesh(mesh, kFirstStageVertices, 0.0);
+  if (!SimplifyMesh(mesh, kFirstStageVertices, 0.0)) {
+    *error = Describe("first simplification stage stopped early", AnalyseTopology(mesh));
+    return false;
+  }
   int flips = ImproveByEdgeFlips(mesh, kFlipFlatDegrees);
   for (;;) {
     if (SimplifyMesh(mesh, kAngelVertices, kMinQuality)) break;
@@ -90,6 +95,12 @@ bool BuildAngel(ModelPart* angel, std::string* error) {
     return false;
   }
   FitExtents(mesh);
+  for (const Triangle& t : mesh.triangles) {
+    if (TriangleQuality(mesh.positions[t[0]], mesh.positions[t[1]], mesh.positions[t[2]]) < kMinFittedQuality) {
+      *error = "a triangle became too thin when the figure was fitted to its extents";
+      return false;
+    }
+  }
   angel->normals = CornerNormals(mesh, kCreaseDegrees);
   angel->texcoords = FrontProjection(mesh);
   angel->mesh = std::move(mesh);

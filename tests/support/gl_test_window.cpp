@@ -9,31 +9,20 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
-#include <vector>
 
 namespace veltrane::test {
 namespace {
 int g_window = 0;
 
-// Keeps the GL vendor and driver libraries loaded until the process ends. The GL loader
-// unloads them at exit, before LeakSanitizer looks at the heap, and the driver's own
-// allocations would then be reported as leaks from an unknown module that no suppression
-// can name.
-void PinGlDriverLibraries() {
-  std::vector<std::string> names;
-  dl_iterate_phdr(
-      [](dl_phdr_info* info, size_t, void* data) {
-        const char* name = info->dlpi_name;
-        if (name != nullptr && (std::strstr(name, "_dri.so") || std::strstr(name, "libGLX_"))) {
-          static_cast<std::vector<std::string>*>(data)->push_back(name);
-        }
-        return 0;
-      },
-      &names);
-  for (const std::string& name : names) {
-    dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-  }
+// Keeps the GL driver modules (Mesa's "*_dri.so", libgallium) loaded until the process ends.
+// The driver is unloaded at exit before LeakSanitizer looks; its own allocations then have no
+// module name and scripts/lsan.supp cannot suppress them.
+int PinDriverModule(struct dl_phdr_info* info, size_t, void*) {
+  const char* path = info->dlpi_name;
+  if (path != nullptr && (std::strstr(path, "_dri.so") != nullptr ||
+                          std::strstr(path, "libgallium") != nullptr))
+    dlopen(path, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+  return 0;
 }
 }  // namespace
 
@@ -62,7 +51,7 @@ bool EnsureGlWindow() {
     ADD_FAILURE() << "glewInit: " << reinterpret_cast<const char*>(glewGetErrorString(rc));
     return false;
   }
-  PinGlDriverLibraries();
+  dl_iterate_phdr(&PinDriverModule, nullptr);
   return true;
 }
 

@@ -1,0 +1,104 @@
+// veltrane-tool pack and unpack, run as programs.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "codec/container_writer.h"
+
+namespace {
+
+struct ToolRun {
+  int status;
+  std::string out, err;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& data) { std::ofstream(path, std::ios::binary) << data; }
+
+class PackUnpackTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/veltrane-pack-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = std::string(pattern) + "/";
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+  ToolRun Tool(const std::string& args) const {
+    const std::string command = VELTRANE_BINARY_DIR "/veltrane-tool " + args + " >" + dir_ + "stdout 2>" + dir_ + "stderr";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ + "stdout"), ReadFile(dir_ + "stderr")};
+  }
+
+  std::string dir_;
+};
+
+std::string Sample(size_t size) {
+  std::string s;
+  for (size_t i = 0; s.size() < size; ++i) s += "float4 relight(" + std::to_string(i * i % 977) + ");\n";
+  return s.substr(0, size);
+}
+
+TEST_F(PackUnpackTest, RoundTripsAndReadsAContainerInsideAFile) {
+  const std::string payload = Sample(100000);
+  WriteFile(dir_ + "in", payload);
+  EXPECT_EQ(Tool("pack " + dir_ + "in " + dir_ + "c.ez --chunk-size 1000").status, 0);
+  EXPECT_EQ(Tool("unpack " + dir_ + "c.ez " + dir_ + "out").status, 0);
+  EXPECT_EQ(ReadFile(dir_ + "out"), payload);
+
+  std::vector<unsigned char> c;  // a container written for byte 5000 of its file
+  ASSERT_TRUE(veltrane::EncodeDeflateContainer(reinterpret_cast<const unsigned char*>(payload.data()),
+                                               payload.size(), 5000, {}, &c));
+  WriteFile(dir_ + "embedded", std::string(5000, 'h') + std::string(c.begin(), c.end()) + "tail");
+  EXPECT_EQ(Tool("unpack " + dir_ + "embedded " + dir_ + "out2 --offset 5000").status, 0);
+  EXPECT_EQ(ReadFile(dir_ + "out2"), payload);
+}
+
+TEST_F(PackUnpackTest, UsageAndHelp) {
+  for (const std::string command : {"pack", "unpack"}) {
+    const ToolRun help = Tool(command + " --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: veltrane-tool " + command, 0), 0u);
+    for (const char* args : {"", " a", " a b c", " a b --bogus"}) {
+      const ToolRun r = Tool(command + args);
+      EXPECT_EQ(r.status, 2) << command << args;
+      EXPECT_NE(r.err.find("usage: veltrane-tool " + command), std::string::npos);
+    }
+  }
+  for (const char* args : {"pack a b --chunk-size 0", "pack a b --chunk-size 32769", "pack a b --chunk-size 9x",
+                           "unpack a b --offset -1", "unpack a b --offset"}) {
+    EXPECT_EQ(Tool(args).status, 2) << args;
+  }
+}
+
+TEST_F(PackUnpackTest, FileAndContainerFaults) {
+  WriteFile(dir_ + "in", Sample(3000));
+  EXPECT_EQ(Tool("pack " + dir_ + "missing " + dir_ + "c.ez").status, 1);
+  EXPECT_EQ(Tool("pack " + dir_ + "in " + dir_ + "no/dir").status, 1);
+  EXPECT_EQ(Tool("unpack " + dir_ + "missing " + dir_ + "out").status, 1);
+  const ToolRun not_container = Tool("unpack " + dir_ + "in " + dir_ + "out");
+  EXPECT_EQ(not_container.status, 1);
+  EXPECT_EQ(not_container.err, "[ReadDeflateZip]: input file is not in our zip file format\n");
+
+  // A chunk fault is reported under the tool's name; the payload is still written.
+  ASSERT_EQ(Tool("pack " + dir_ + "in " + dir_ + "c.ez --chunk-size 1000").status, 0);
+  std::string container = ReadFile(dir_ + "c.ez");
+  container[container.size() - 8] ^= 0x55;  // the last chunk's CRC
+  WriteFile(dir_ + "c.ez", container);
+  const ToolRun r = Tool("unpack " + dir_ + "c.ez " + dir_ + "out");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "\nveltrane-tool: stdin: invalid compressed data--crc error\n");
+  EXPECT_EQ(ReadFile(dir_ + "out"), Sample(3000));
+  EXPECT_EQ(Tool("unpack " + dir_ + "c.ez " + dir_ + "no/dir").status, 1);
+}
+
+}  // namespace

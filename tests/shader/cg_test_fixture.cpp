@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <vector>
 
 #include "support/gl_test_window.h"
 
@@ -13,9 +13,8 @@ std::string WriteTempFile(const std::string& text) {
   char path[] = "/tmp/veltrane-shader-XXXXXX";
   int fd = mkstemp(path);
   if (fd < 0) return "";
-  ssize_t written = write(fd, text.data(), text.size());
+  EXPECT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
   close(fd);
-  EXPECT_EQ(written, static_cast<ssize_t>(text.size()));
   return path;
 }
 
@@ -39,14 +38,38 @@ void CgTest::TearDown() {
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-CGprogram CgTest::Program(CGprofile profile, const std::string& source, bool load) {
-  std::string path = WriteTempFile(source);
-  CGprogram program = cgCreateProgramFromFile(context_, CG_SOURCE, path.c_str(), profile,
-                                              nullptr, nullptr);
-  std::remove(path.c_str());
+CGprogram CgTest::Load(const std::string& path, CGprofile profile) {
+  CGprogram program =
+      cgCreateProgramFromFile(context_, CG_SOURCE, path.c_str(), profile, nullptr, nullptr);
   EXPECT_NE(program, nullptr) << cgGetLastListing(context_);
-  if (program != nullptr && load) cgGLLoadProgram(program);
+  cgGLLoadProgram(program);
   return program;
+}
+
+CGprogram CgTest::Program(CGprofile profile, const std::string& source) {
+  std::string path = WriteTempFile(source);
+  CGprogram program = Load(path, profile);
+  std::remove(path.c_str());
+  return program;
+}
+
+CGprogram CgTest::Shader(const char* name, CGprofile profile) {
+  return Load(std::string(VELTRANE_SOURCE_DIR) + "/data/shaders/" + name + ".cg", profile);
+}
+
+GLuint PositionTexture(GLenum target, float scale) {
+  std::vector<float> texels;
+  for (int t = 0; t < 8; ++t) {
+    for (int s = 0; s < 8; ++s) texels.insert(texels.end(), {s * scale, t * scale, scale});
+  }
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(target, texture);
+  glTexImage2D(target, 0, GL_RGB32F, 8, 8, 0, GL_RGB, GL_FLOAT, texels.data());
+  glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glBindTexture(target, 0);
+  return texture;
 }
 
 Rgba DrawQuadAndRead(float tex_w, float tex_h, float r, float g, float b) {
@@ -55,25 +78,20 @@ Rgba DrawQuadAndRead(float tex_w, float tex_h, float r, float g, float b) {
   glLoadIdentity();
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  glDisable(GL_LIGHTING);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_CULL_FACE);
   glClearColor(0, 0, 0, 0);
   glClear(GL_COLOR_BUFFER_BIT);
   glColor3f(r, g, b);
   glBegin(GL_QUADS);
-  glTexCoord2f(0, 0);
-  glVertex2f(-1, -1);
-  glTexCoord2f(tex_w, 0);
-  glVertex2f(1, -1);
-  glTexCoord2f(tex_w, tex_h);
-  glVertex2f(1, 1);
-  glTexCoord2f(0, tex_h);
-  glVertex2f(-1, 1);
+  const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+  for (const auto& c : corners) {
+    glTexCoord2f(c[0] * tex_w, c[1] * tex_h);
+    glVertex2f(c[0] * 2 - 1, c[1] * 2 - 1);
+  }
   glEnd();
-  glFinish();
+  GLint framebuffer = 0;
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &framebuffer);
+  if (framebuffer == 0) glReadBuffer(GL_BACK);
   Rgba pixel{};
-  glReadBuffer(GL_BACK);
   glReadPixels(4, 4, 1, 1, GL_RGBA, GL_FLOAT, &pixel);
   return pixel;
 }

@@ -1,5 +1,5 @@
 // Shared by the shader runtime tests: a GL window, a fresh Cg context per test, programs made
-// from source text, and a pixel read back after drawing a quad over a small viewport.
+// from source text, textures, and a pixel read back after drawing a quad.
 #pragma once
 
 #include <GL/glew.h>
@@ -15,21 +15,28 @@ class CgTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-
-  // Writes source to a temporary file and creates (and loads) a program from it; the file is
-  // removed again before this returns.
-  CGprogram Program(CGprofile profile, const std::string& source, bool load = true);
+  // Creates and loads a program from a file.
+  CGprogram Load(const std::string& path, CGprofile profile);
+  // Creates and loads a program from source text, through a temporary file.
+  CGprogram Program(CGprofile profile, const std::string& source);
+  // Creates and loads a program from a file under data/shaders.
+  CGprogram Shader(const char* name, CGprofile profile);
 
   CGcontext context_ = nullptr;
   CGprofile vertex_ = CG_PROFILE_UNKNOWN;
   CGprofile fragment_ = CG_PROFILE_UNKNOWN;
 };
 
-// Path of a temporary file holding text; the caller removes it.
+// Path of a new temporary file holding text; the caller removes it.
 std::string WriteTempFile(const std::string& text);
 
-// Clears, draws one quad over the whole 8 x 8 viewport with identity matrices, texture
-// coordinates (0,0)..(tex_w,tex_h) and colour (r,g,b), and reads back the centre pixel.
+// An 8 x 8 float texture whose texel (s, t) holds (s, t, 1) * scale: a read of the wrong
+// texel shows.
+GLuint PositionTexture(GLenum target, float scale);
+
+// Draws one quad over an 8 x 8 viewport with identity matrices, texture coordinates
+// (0,0)..(tex_w,tex_h) and colour (r,g,b); returns pixel (4, 4) of the back buffer or of the
+// bound framebuffer.
 struct Rgba {
   float r, g, b, a;
 };

@@ -1,8 +1,134 @@
+// describe FILE: parses a relighting description and prints the record as one JSON object.
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 
+#include "relight/description.h"
 #include "tools/tool_commands.h"
 
+namespace {
+
+const char kUsage[] =
+    "usage: veltrane-tool describe FILE\n"
+    "\n"
+    "Parses the relighting description FILE and prints its record as one JSON object: the\n"
+    "parse result (\"result\") and every field under its name. Fields the file never set print\n"
+    "as null, and so do non-finite reals. Text bytes of 0x80 and above print as \\u0080 to\n"
+    "\\u00ff. The parser's own messages go to their usual streams. The exit status is 0\n"
+    "whenever the JSON is printed, also when the file cannot be read (\"result\": -1).\n";
+
+// A JSON string: quotes, backslashes and control characters escaped, and every byte of 0x80 or
+// above written as the code point of the same value, so the bytes can be recovered exactly.
+void PrintString(const char* text) {
+  std::putchar('"');
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
+    unsigned char c = *p;
+    switch (c) {
+      case '"': std::fputs("\\\"", stdout); break;
+      case '\\': std::fputs("\\\\", stdout); break;
+      case '\b': std::fputs("\\b", stdout); break;
+      case '\f': std::fputs("\\f", stdout); break;
+      case '\n': std::fputs("\\n", stdout); break;
+      case '\r': std::fputs("\\r", stdout); break;
+      case '\t': std::fputs("\\t", stdout); break;
+      default:
+        if (c < 0x20 || c >= 0x80) {
+          std::printf("\\u%04x", c);
+        } else {
+          std::putchar(c);
+        }
+    }
+  }
+  std::putchar('"');
+}
+
+// Nine significant digits bring every finite float back exactly; JSON has no NaN or infinity.
+void PrintReal(float value) {
+  if (std::isfinite(value)) {
+    std::printf("%.9g", value);
+  } else {
+    std::fputs("null", stdout);
+  }
+}
+
+void PrintReals(const float* values, int count) {
+  std::putchar('[');
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) std::fputs(", ", stdout);
+    PrintReal(values[i]);
+  }
+  std::putchar(']');
+}
+
+void PrintOptionalString(bool present, const char* text) {
+  if (present) {
+    PrintString(text);
+  } else {
+    std::fputs("null", stdout);
+  }
+}
+
+void PrintRecord(int result, const RelightDescription& d) {
+  std::printf("{\n  \"result\": %d,\n", result);
+  std::fputs("  \"base_path\": ", stdout);
+  PrintOptionalString(HasBasePath(d), d.base_path);
+  std::printf(",\n  \"refer_format\": %d,\n", d.refer_format);
+  std::printf("  \"refer_width\": %d,\n  \"refer_height\": %d,\n", d.refer_width, d.refer_height);
+  std::fputs("  \"encoded_file\": ", stdout);
+  PrintOptionalString(HasEncodedFile(d), d.encoded_file);
+  std::printf(",\n  \"encoded_color_model\": %d,\n", d.encoded_color_model);
+  std::printf("  \"srbf_center_count\": %d,\n  \"srbf_centers\": [", d.srbf_center_count);
+  for (int32_t i = 0; i < d.srbf_center_count; ++i) {
+    if (i > 0) std::fputs(", ", stdout);
+    const float angles[2] = {d.srbf_centers[i]->theta, d.srbf_centers[i]->phi};
+    PrintReals(angles, 2);
+  }
+  std::printf("],\n  \"srbf_center_scheme\": %d,\n  \"srbf_spread\": ", d.srbf_center_scheme);
+  PrintReal(d.srbf_spread);
+  std::fputs(",\n  \"light_eye_transform\": ", stdout);
+  if (HasLightEyeTransform(d)) {
+    std::putchar('[');
+    for (int r = 0; r < 4; ++r) {
+      if (r > 0) std::fputs(", ", stdout);
+      PrintReals(d.light_eye_transform[r], 4);
+    }
+    std::putchar(']');
+  } else {
+    std::fputs("null", stdout);
+  }
+  std::fputs(",\n  \"fov\": ", stdout);
+  PrintReals(d.fov, 2);
+  std::printf(",\n  \"projection_type\": %d,\n  \"cylinder\": ", d.projection_type);
+  PrintReals(d.cylinder, 3);
+  std::printf(",\n  \"ref_file_count\": %d,\n  \"ref_file_scheme\": %d,\n  \"ref_files\": [",
+              d.ref_file_count, d.ref_file_scheme);
+  for (int32_t i = 0; i < d.ref_file_count; ++i) {
+    std::fputs(i > 0 ? ", {\"name\": " : "{\"name\": ", stdout);
+    PrintString(d.ref_file_names[i]);
+    std::fputs(", \"theta\": ", stdout);
+    PrintReal(d.ref_file_theta[i]);
+    std::fputs(", \"phi\": ", stdout);
+    PrintReal(d.ref_file_phi[i]);
+    std::putchar('}');
+  }
+  std::fputs("]\n}\n", stdout);
+}
+
+}  // namespace
+
 int DescribeCommand(int argc, char** argv) {
-  std::fprintf(stderr, "veltrane-tool %s: not built yet\n", argv[0]);
-  return 1;
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (argc != 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  RelightDescription record;
+  int result = record.Read(argv[1]);
+  std::fflush(stdout);
+  std::fflush(stderr);
+  PrintRecord(result, record);
+  return std::fflush(stdout) == 0 ? 0 : 1;
 }

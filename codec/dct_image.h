@@ -1,0 +1,79 @@
+// DctImage: decoder of the DCT image file, a lossy-compressed plane of one float channel.
+//
+// File layout: a text line starting "DCT"; a text line "width height"; 64 big-endian int32
+// index widths bits[k], one per coefficient position k = 8v + u; for k = 0 .. 63 a codebook
+// of 2^bits[k] big-endian floats; then a deflate container (codec/deflate_container.h, chunk
+// offsets counted from byte 0 of this file) whose payload is the packed index stream: for
+// every 8x8 block of the plane padded to multiples of 8, in raster order of blocks, the 64
+// indices of its coefficients, bits[k] bits each, most significant bit first, no padding.
+//
+//   DctImage* image = new DctImage;
+//   FILE* f = fopen(path, "rb");
+//   image->Load(f);
+//   float* plane; int w, h;
+//   image->Decode(&plane, &w, &h);   // w x h floats, row-major; free(plane) when done
+//   fclose(f);
+//   delete image;
+//
+// Every fault is fatal: a message on standard error, then veltrane::FatalExit(1).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "common/heap.h"
+
+class DctImage {
+ public:
+  DctImage();
+  ~DctImage();
+  DctImage(const DctImage&) = delete;
+  DctImage& operator=(const DctImage&) = delete;
+
+  // Reads the file at the stream's position; the stream must be seekable. Leaves the stream
+  // behind the container's last chunk. A second Load drops what the first one read.
+  void Load(FILE* stream);
+  // Decodes the plane afresh; hands over width x height floats (malloc'd) and the sizes of the
+  // dimension line.
+  void Decode(float** out, int* width, int* height);
+
+  // Steps of Load and Decode.
+  void ReadDCTBits(FILE* stream);
+  // The padwidth x padheight indices in stream order (block by block, 64 per block).
+  veltrane::HeapPtr<int32_t> UnPackBit() const;
+  // The coefficients in stream order: codebook[i mod 64][index[i]].
+  veltrane::HeapPtr<float> RecoverDCTCoeff(const int32_t* index) const;
+  // The padded plane from the coefficients, block by block.
+  void ReconstructBlocks(const float* dctcoeff, float* fbuf) const;
+  // The width x height plane cut out of the padded plane fbuf.
+  veltrane::HeapPtr<float> ImgDimAdjust(const float* fbuf) const;
+  // In-place inverse transform of 64 prescaled coefficients (position 8v + u) into samples
+  // (8y + x).
+  static void InverseDCTBlock(float block[64]);
+
+  int width;
+  int height;
+  int padwidth;
+  int padheight;
+  bool aligned;
+  bool ready;
+  int bits[64];
+  int totalbits;
+  float** codebook;
+  unsigned char* packedbit;
+  int packedlength;
+
+ private:
+  void Release();
+};
+
+namespace veltrane {
+
+constexpr int64_t kDctImageDefaultMaxPixels = int64_t{1} << 28;
+
+// Largest padded plane, in pixels, that DctImage accepts; larger dimension lines are refused
+// before anything is allocated. Returns the previous limit.
+int64_t SetDctImageMaxPixels(int64_t max_pixels);
+
+}  // namespace veltrane

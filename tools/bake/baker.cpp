@@ -21,7 +21,7 @@
 #include "tools/bake/ground_truth.h"
 #include "tools/bake/half_float.h"
 #include "tools/bake/map_algebra.h"
-#include "tools/bake/parallel_for.h"
+#include "tools/bake/parallel_chunks.h"
 #include "tools/bake/png_writer.h"
 #include "tools/bake/ridge_solve.h"
 #include "tools/bake/run_files.h"
@@ -57,7 +57,7 @@ bool AllocateFloats(size_t count, HeapPtr<float>* buffer, const char* what) {
   return true;
 }
 
-std::vector<const float*> Maps(const float* base, size_t count, size_t texels) {
+std::vector<const float*> ConstMaps(const float* base, size_t count, size_t texels) {
   std::vector<const float*> maps;
   for (size_t i = 0; i < count; ++i) maps.push_back(base + i * texels);
   return maps;
@@ -146,7 +146,7 @@ bool RenderShadows(Bake& b) {
   const TexelGrid full = FullGrid(b.options.width, b.options.height);
   std::vector<GroundTruthScratch> scratch(b.jobs);
   b.progress.Begin("shadows", static_cast<long>(k + v));
-  ParallelFor(static_cast<int>(k + v), 1, b.jobs, [&](int begin, int end, int worker) {
+  ParallelChunks(static_cast<int>(k + v), 1, b.jobs, [&](int begin, int end, int worker) {
     for (int d = begin; d < end; ++d) {
       if (static_cast<size_t>(d) < k) {
         RenderGroundTruth(b.scene, b.fit_directions[d], full, b.fit_maps.get() + d * b.texels,
@@ -183,9 +183,9 @@ bool ChooseSpread(Bake& b) {
   }
   SpreadProblem problem;
   problem.fit_directions = b.fit_directions;
-  problem.fit_maps = Maps(fit_sub.get(), k, sub_texels);
+  problem.fit_maps = ConstMaps(fit_sub.get(), k, sub_texels);
   problem.validation_directions = b.validation_directions;
-  problem.validation_maps = Maps(b.validation_maps.get(), b.validation_directions.size(), sub_texels);
+  problem.validation_maps = ConstMaps(b.validation_maps.get(), b.validation_directions.size(), sub_texels);
   problem.texels = sub_texels;
   problem.centres = b.centres;
   problem.relative_ridge = b.options.relative_ridge;
@@ -227,7 +227,7 @@ bool Fit(Bake& b) {
   std::vector<float*> out = Maps(b.coefficients.get(), n, b.texels);
   for (float* m : Maps(b.sh_coefficients.get(), sh, b.texels)) out.push_back(m);
   b.progress.Begin("fit", static_cast<long>(b.texels));
-  CombineMaps(Maps(b.fit_maps.get(), k, b.texels), combined, out, b.texels, b.jobs, &b.progress);
+  CombineMaps(ConstMaps(b.fit_maps.get(), k, b.texels), combined, out, b.texels, b.jobs, &b.progress);
   // White light: the green and blue channels repeat the red one.
   const size_t channel = static_cast<size_t>(n) * b.texels;
   std::memcpy(b.coefficients.get() + channel, b.coefficients.get(), channel * sizeof(float));
@@ -248,16 +248,16 @@ bool Evaluate(Bake& b) {
     return false;
   }
   for (size_t i = 0; i < n * b.texels; ++i) half.get()[i] = RoundToHalf(b.coefficients.get()[i]);
-  const std::vector<const float*> srbf_maps = Maps(b.coefficients.get(), n, b.texels);
-  const std::vector<const float*> half_maps = Maps(half.get(), n, b.texels);
-  const std::vector<const float*> sh_maps = Maps(b.sh_coefficients.get(), kShBands * kShBands, b.texels);
+  const std::vector<const float*> srbf_maps = ConstMaps(b.coefficients.get(), n, b.texels);
+  const std::vector<const float*> half_maps = ConstMaps(half.get(), n, b.texels);
+  const std::vector<const float*> sh_maps = ConstMaps(b.sh_coefficients.get(), kShBands * kShBands, b.texels);
   std::vector<ErrorSums> sh_errors(directions), half_errors(directions);
   b.srbf_errors.assign(directions, ErrorSums());
   std::vector<GroundTruthScratch> truth_scratch(b.jobs);
   const TexelGrid full = FullGrid(b.options.width, b.options.height);
 
   b.progress.Begin("evaluate", static_cast<long>(directions));
-  ParallelFor(static_cast<int>(directions), 1, b.jobs, [&](int begin, int end, int worker) {
+  ParallelChunks(static_cast<int>(directions), 1, b.jobs, [&](int begin, int end, int worker) {
     float* truth = scratch.get() + 3 * b.texels * worker;
     float* fit = truth + b.texels;
     float* other = fit + b.texels;
@@ -308,16 +308,16 @@ double DctAddedError(Bake& b, const float* decoded) {
   const size_t directions = b.heldout_directions.size();
   std::vector<ErrorSums> sums(directions);
   std::vector<std::vector<float>> scratch(b.jobs);
-  ParallelFor(static_cast<int>(directions), 1, b.jobs, [&](int begin, int end, int worker) {
+  ParallelChunks(static_cast<int>(directions), 1, b.jobs, [&](int begin, int end, int worker) {
     std::vector<float>& maps = scratch[worker];
     maps.resize(2 * b.texels);
     std::vector<float> weights(n);
     for (int d = begin; d < end; ++d) {
       SrbfKernelRow(b.heldout_directions[d], b.centres, b.sigma, weights.data());
       for (size_t c = 0; c < 3; ++c) {
-        WeightedSum(Maps(b.coefficients.get() + c * n * b.texels, n, b.texels), weights.data(),
+        WeightedSum(ConstMaps(b.coefficients.get() + c * n * b.texels, n, b.texels), weights.data(),
                     maps.data(), b.texels);
-        WeightedSum(Maps(decoded + c * n * b.texels, n, b.texels), weights.data(),
+        WeightedSum(ConstMaps(decoded + c * n * b.texels, n, b.texels), weights.data(),
                     maps.data() + b.texels, b.texels);
         sums[d].Add(CompareMaps(maps.data() + b.texels, maps.data(), b.texels));
       }
@@ -472,7 +472,7 @@ bool WriteReportImage(Bake& b) {
     const Vec3d l = b.HeldOut(picks[p]);
     RenderGroundTruth(b.scene, l, FullGrid(b.options.width, b.options.height), truth[p].data(), &scratch);
     SrbfKernelRow(l, b.centres, b.sigma, weights.data());
-    WeightedSum(Maps(b.coefficients.get(), n, b.texels), weights.data(), fit[p].data(), b.texels);
+    WeightedSum(ConstMaps(b.coefficients.get(), n, b.texels), weights.data(), fit[p].data(), b.texels);
     truth_maps.push_back(truth[p].data());
     fit_maps.push_back(fit[p].data());
     b.figures.image_directions.push_back(Caption(l, picks[p] >= hemi ? "viewer's sweep" : "largest error",

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "tools/bake/parallel_for.h"
+#include "tools/bake/parallel_chunks.h"
 #include "tools/bake/stage_progress.h"
 
 namespace veltrane {
@@ -49,7 +49,7 @@ void CombineMaps(const std::vector<const float*>& in, const std::vector<float>& 
                  const std::vector<float*>& out, size_t texels, int jobs,
                  StageProgress* progress) {
   const int tiles = static_cast<int>((texels + kTile - 1) / kTile);
-  ParallelFor(tiles, 16, jobs, [&](int begin, int end, int) {
+  ParallelChunks(tiles, 16, jobs, [&](int begin, int end, int) {
     for (int tile = begin; tile < end; ++tile) {
       const size_t first = static_cast<size_t>(tile) * kTile;
       CombineTile(in, matrix, out, first, std::min(kTile, texels - first));

@@ -52,7 +52,9 @@ std::vector<unsigned char> MakeWoodTexture(int width, int height) {
       // off-centre and slightly tilted, below the board's surface; warped a little.
       const double across = u - 0.31 - 0.06 * v;
       const double warp = 0.035 * (Fractal(u * 3.0, v * 1.2, 7u) - 0.5);
-      const double radius = std::sqrt(across * across + 0.018) + warp;
+      // The cut runs slightly across the trunk, so the rings open into arches down the board.
+      const double depth = 0.04 + 0.22 * v;
+      const double radius = std::sqrt(across * across + depth * depth) + warp;
       const double phase = radius * 24.0 - std::floor(radius * 24.0);
       // Early wood light, late wood darkening towards the ring's end.
       const double ring = std::pow(phase, 3.0);

@@ -12,7 +12,7 @@ int HardwareJobs();
 // Calls body(begin, end, worker) for consecutive chunks of at most grain items; worker is the
 // thread's number, 0 .. jobs - 1, so that bodies can keep per-thread scratch memory. Returns
 // when every chunk is done.
-void ParallelFor(int count, int grain, int jobs,
+void ParallelChunks(int count, int grain, int jobs,
                  const std::function<void(int begin, int end, int worker)>& body);
 
 }  // namespace veltrane

@@ -1,4 +1,4 @@
-#include "tools/bake/parallel_for.h"
+#include "tools/bake/parallel_chunks.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,7 +9,7 @@ namespace veltrane {
 
 int HardwareJobs() { return std::max(1u, std::thread::hardware_concurrency()); }
 
-void ParallelFor(int count, int grain, int jobs,
+void ParallelChunks(int count, int grain, int jobs,
                  const std::function<void(int begin, int end, int worker)>& body) {
   if (count <= 0) return;
   grain = std::max(1, grain);

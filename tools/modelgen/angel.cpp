@@ -1,0 +1,81 @@
+#include "tools/modelgen/angel.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "tools/modelgen/angel_shape.h"
+#include "tools/modelgen/corner_normals.h"
+#include "tools/modelgen/marching_tetrahedra.h"
+#include "tools/modelgen/mesh_topology.h"
+#include "tools/modelgen/simplify.h"
+
+namespace {
+
+const double kGridCell = 0.008;       // shape units
+const double kMinQuality = 0.0;       // refused below this unless a triangle was worse already
+const double kCreaseDegrees = 65.0;
+
+std::string Describe(const char* step, const Topology& t) {
+  char text[200];
+  std::snprintf(text, sizeof text, "%s: %d vertices, %d edges, %d faces, %d components, %s", step,
+                t.vertices, t.edges, t.faces, t.components,
+                t.closed_manifold ? "closed manifold" : "not a closed manifold");
+  return text;
+}
+
+// Scales each axis on its own so that the bounding box becomes [kAngelLo, kAngelHi].
+void FitExtents(Mesh& mesh) {
+  Vec3 lo = mesh.positions[0], hi = lo;
+  for (const Vec3& p : mesh.positions) {
+    lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+    hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+  }
+  for (Vec3& p : mesh.positions) {
+    p.x = kAngelLo[0] + (p.x - lo.x) / (hi.x - lo.x) * (kAngelHi[0] - kAngelLo[0]);
+    p.y = kAngelLo[1] + (p.y - lo.y) / (hi.y - lo.y) * (kAngelHi[1] - kAngelLo[1]);
+    p.z = kAngelLo[2] + (p.z - lo.z) / (hi.z - lo.z) * (kAngelHi[2] - kAngelLo[2]);
+  }
+}
+
+// Projected from the front: s across, t up.
+std::vector<TexCoord> FrontProjection(const Mesh& mesh) {
+  std::vector<TexCoord> texcoords;
+  for (const Triangle& t : mesh.triangles) {
+    for (int v : t) {
+      const Vec3& p = mesh.positions[v];
+      texcoords.push_back({(kAngelHi[0] - p.x) / (kAngelHi[0] - kAngelLo[0]),
+                           (p.y - kAngelLo[1]) / (kAngelHi[1] - kAngelLo[1])});
+    }
+  }
+  return texcoords;
+}
+
+}  // namespace
+
+bool BuildAngel(ModelPart* angel, std::string* error) {
+  Bounds bounds = AngelShapeBounds();
+  Mesh mesh = MarchTetrahedra(AngelField, bounds.lo, bounds.hi, kGridCell);
+  Topology marched = AnalyseTopology(mesh);
+  if (marched.components > 1) mesh = LargestComponent(mesh);
+  Topology kept = AnalyseTopology(mesh);
+  if (!kept.IsSphere()) {
+    *error = Describe("surface of the shape is not a sphere", kept);
+    return false;
+  }
+  std::fprintf(stderr, "angel: %s\n", Describe("marched", marched).c_str());
+  if (!SimplifyMesh(mesh, kAngelVertices, kMinQuality)) {
+    *error = Describe("simplification stopped before reaching the vertex budget", AnalyseTopology(mesh));
+    return false;
+  }
+  Topology simplified = AnalyseTopology(mesh);
+  if (!simplified.IsSphere() || simplified.vertices != kAngelVertices ||
+      simplified.faces != kAngelTriangles) {
+    *error = Describe("simplified surface", simplified);
+    return false;
+  }
+  FitExtents(mesh);
+  angel->normals = CornerNormals(mesh, kCreaseDegrees);
+  angel->texcoords = FrontProjection(mesh);
+  angel->mesh = std::move(mesh);
+  return true;
+}

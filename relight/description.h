@@ -35,10 +35,10 @@ constexpr int32_t kProjectionPlanarPersp = 2;
 constexpr int32_t kRefSchemeOther = 9;
 
 // Results of RelightDescription::Read.
-constexpr int kReadDone = 1;          // the end of the file was reached
-constexpr int kReadFailed = -1;       // cannot open or read the file, or a bad light-eye block
-constexpr int kReadNoFileName = -2;   // null file name
-constexpr int kReadNoMemory = -3;     // no memory for a table
+constexpr int kReadDone = 1;         // the end of the file was reached
+constexpr int kReadFailed = -1;      // cannot open or read the file, or a bad light-eye block
+constexpr int kReadNoFileName = -2;  // null file name
+constexpr int kReadNoMemory = -3;    // no memory for a table
 
 class RelightDescription {
  public:
@@ -59,23 +59,23 @@ class RelightDescription {
   void ReleaseCenters();
   void ReleaseRefFiles();
 
-  char base_path[1024];               // ends in "/" once set
+  char base_path[1024];  // ends in "/" once set
   int32_t refer_format;
   int32_t refer_width;
   int32_t refer_height;
   char encoded_file[1024];
   int32_t encoded_color_model;
-  int32_t srbf_center_count;          // entries in srbf_centers
-  SrbfCenter** srbf_centers;          // owned table of owned entries, file order
+  int32_t srbf_center_count;  // entries in srbf_centers
+  SrbfCenter** srbf_centers;  // owned table of owned entries, file order
   int32_t srbf_center_scheme;
   float srbf_spread;
-  float light_eye_transform[4][4];    // row by row
+  float light_eye_transform[4][4];  // row by row
   float fov[2];
   int32_t projection_type;
   float cylinder[3];
-  int32_t ref_file_count;             // entries in each of the three tables below
+  int32_t ref_file_count;  // entries in each of the three tables below
   int32_t ref_file_scheme;
-  char** ref_file_names;              // owned table of owned 1024-byte buffers
+  char** ref_file_names;  // owned table of owned 1024-byte buffers
   float* ref_file_theta;
   float* ref_file_phi;
 };
@@ -88,10 +88,11 @@ bool HasLightEyeTransform(const RelightDescription& d);
 // Writes d as a description file that Read parses back to the same values. Centre and
 // reference-file angles carry their float bit patterns, so they come back exactly; the other
 // reals are written with 9 significant digits, which is exact for finite floats. Texts never
-// set, codes still at -1, an unset light-eye transform and empty blocks are left out. Returns false, and may leave a partial file, when the
-// file cannot be written or d holds something the format cannot carry: a code outside its
-// table, a non-finite spread, light-eye value, fov or cylinder value, a text value that is
-// empty, too long or contains a blank, tab or line break, centres without a centre scheme, or
-// a reference-file name that equals "REFER_FILE_END". A base_path without its final "/" is
+// set, codes still at -1, an unset light-eye transform and empty blocks are left out.
+// Returns false, and writes nothing, when d holds something the format cannot carry: a code
+// outside its table, a non-finite spread, light-eye value, fov or cylinder value, a text value
+// that is empty, too long or contains a blank, tab or line break, centres without a centre
+// scheme, or a reference-file name that equals "REFER_FILE_END". Also false when the file
+// cannot be written (a partial file may then remain). A base_path without its final "/" is
 // written as it is; Read appends the "/".
 bool WriteRelightDescription(const char* path, const RelightDescription& d);

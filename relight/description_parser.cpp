@@ -27,10 +27,18 @@ enum Keyword {
 };
 
 // In the order in which a word is tested.
-const char* const kKeywords[kKeywordCount] = {
-    "BASE_PATH",      "REFER_FORMAT",    "REFER_RESOLUTION", "ENCODED_FILE",
-    "ENCODED_COLOR_MODEL", "SRBF_CENTER_BEGIN", "SRBF_SPREAD", "PROJECTION_TYPE",
-    "LIGHT_EYE_TRANSFORM_BEGIN", "FOV", "CYLINDER", "REFER_FILE_BEGIN"};
+const char* const kKeywords[kKeywordCount] = {"BASE_PATH",
+                                              "REFER_FORMAT",
+                                              "REFER_RESOLUTION",
+                                              "ENCODED_FILE",
+                                              "ENCODED_COLOR_MODEL",
+                                              "SRBF_CENTER_BEGIN",
+                                              "SRBF_SPREAD",
+                                              "PROJECTION_TYPE",
+                                              "LIGHT_EYE_TRANSFORM_BEGIN",
+                                              "FOV",
+                                              "CYLINDER",
+                                              "REFER_FILE_BEGIN"};
 
 const char kCenterEnd[] = "SRBF_CENTER_END";
 const char kLightEyeEnd[] = "LIGHT_EYE_TRANSFORM_END";
@@ -200,8 +208,8 @@ void DescriptionParser::ReadReals(const char* block, int first, float* out, int 
 }
 
 template <typename AddLine>
-int DescriptionParser::ReadBlock(const char* begin_word, const char* end_word,
-                                 const char* too_many, int32_t count, AddLine add) {
+int DescriptionParser::ReadBlock(const char* begin_word, const char* end_word, const char* too_many,
+                                 int32_t count, AddLine add) {
   int32_t read = 0;
   bool cut_short = false;
   while (read < count) {
@@ -335,7 +343,7 @@ int DescriptionParser::ReadRefFileBlock(int first_value) {
     d_.ref_file_count = index + 1;
     return true;
   };
-  int result = ReadBlock(begin_word, kRefFileEnd,
-                         "ref_file information containts too many...\n", count, add);
+  int result = ReadBlock(begin_word, kRefFileEnd, "ref_file information containts too many...\n",
+                         count, add);
   return result == kReadNoMemory ? no_memory() : result;
 }

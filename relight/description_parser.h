@@ -48,8 +48,8 @@ class DescriptionParser {
   // Reads up to count block lines, handing each to add(index); then checks the end line.
   // Returns kContinue, or kReadNoMemory when add fails.
   template <typename AddLine>
-  int ReadBlock(const char* begin_word, const char* end_word, const char* too_many,
-                int32_t count, AddLine add);
+  int ReadBlock(const char* begin_word, const char* end_word, const char* too_many, int32_t count,
+                AddLine add);
   // Next line that has words; false at the end of the file.
   bool NextBlockLine();
   // Reads the words of a block line from index first on as reals (missing ones 0.0).

@@ -71,7 +71,8 @@ void WriteAngles(FILE* out, float theta, float phi) {
 
 void WriteRecord(FILE* out, const RelightDescription& d) {
   if (HasBasePath(d)) std::fprintf(out, "BASE_PATH %s\n", d.base_path);
-  if (d.refer_format != -1) std::fprintf(out, "REFER_FORMAT %s\n", kReferFormats[d.refer_format - 1]);
+  if (d.refer_format != -1)
+    std::fprintf(out, "REFER_FORMAT %s\n", kReferFormats[d.refer_format - 1]);
   std::fprintf(out, "REFER_RESOLUTION %d %d\n", d.refer_width, d.refer_height);
   if (HasEncodedFile(d)) std::fprintf(out, "ENCODED_FILE %s\n", d.encoded_file);
   if (d.encoded_color_model != -1) {
@@ -80,7 +81,8 @@ void WriteRecord(FILE* out, const RelightDescription& d) {
   std::fprintf(out, "SRBF_SPREAD %.9g\n", d.srbf_spread);
   if (d.srbf_center_count > 0 || d.srbf_center_scheme != -1) {
     std::fprintf(out, "SRBF_CENTER_BEGIN %d", d.srbf_center_count);
-    if (d.srbf_center_scheme != -1) std::fprintf(out, " %s", kCenterSchemes[d.srbf_center_scheme - 1]);
+    if (d.srbf_center_scheme != -1)
+      std::fprintf(out, " %s", kCenterSchemes[d.srbf_center_scheme - 1]);
     std::fputc('\n', out);
     for (int32_t i = 0; i < d.srbf_center_count; ++i) {
       WriteAngles(out, d.srbf_centers[i]->theta, d.srbf_centers[i]->phi);

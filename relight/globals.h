@@ -4,7 +4,7 @@
 
 #include "relight/matrix.h"
 
-extern int refer_width;               // texels; 0 until start-up
+extern int refer_width;  // texels; 0 until start-up
 extern int refer_height;
 extern char base_path[1024];          // ends in "/" once copied from the description
 extern char encoded_file_name[1024];  // the description's ENCODED_FILE

@@ -24,8 +24,8 @@ void Matrix::Allocate(int new_rows, int new_cols) {
     ok = table != nullptr;
   }
   for (int i = 0; ok && i < new_rows; ++i) {
-    table[i] = static_cast<float*>(std::calloc(new_cols == 0 ? 1 : static_cast<size_t>(new_cols),
-                                               sizeof(float)));
+    table[i] = static_cast<float*>(
+        std::calloc(new_cols == 0 ? 1 : static_cast<size_t>(new_cols), sizeof(float)));
     if (table[i] == nullptr) {
       while (i > 0) std::free(table[--i]);
       ok = false;

@@ -20,23 +20,20 @@ const char kUsage[] =
 // A JSON string: quotes, backslashes and control characters escaped, and every byte of 0x80 or
 // above written as the code point of the same value, so the bytes can be recovered exactly.
 void PrintString(const char* text) {
+  static const char kShortEscapes[] = "\"\"\\\\\bb\ff\nn\rr\tt";  // pairs: byte, escape letter
   std::putchar('"');
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
-    unsigned char c = *p;
-    switch (c) {
-      case '"': std::fputs("\\\"", stdout); break;
-      case '\\': std::fputs("\\\\", stdout); break;
-      case '\b': std::fputs("\\b", stdout); break;
-      case '\f': std::fputs("\\f", stdout); break;
-      case '\n': std::fputs("\\n", stdout); break;
-      case '\r': std::fputs("\\r", stdout); break;
-      case '\t': std::fputs("\\t", stdout); break;
-      default:
-        if (c < 0x20 || c >= 0x80) {
-          std::printf("\\u%04x", c);
-        } else {
-          std::putchar(c);
-        }
+  for (const char* p = text; *p != '\0'; ++p) {
+    unsigned char c = static_cast<unsigned char>(*p);
+    const char* pair = nullptr;
+    for (const char* e = kShortEscapes; *e != '\0'; e += 2) {
+      if (*e == *p) pair = e;
+    }
+    if (pair != nullptr) {
+      std::printf("\\%c", pair[1]);
+    } else if (c < 0x20 || c >= 0x80) {
+      std::printf("\\u%04x", c);
+    } else {
+      std::putchar(c);
     }
   }
   std::putchar('"');

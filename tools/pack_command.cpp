@@ -1,8 +1,82 @@
+// veltrane-tool pack IN OUT [--chunk-size N]: IN's bytes as a chunked deflate container.
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
 
+#include "codec/container_writer.h"
 #include "tools/tool_commands.h"
 
+namespace {
+
+const char kUsage[] =
+    "usage: veltrane-tool pack IN OUT [--chunk-size N]\n"
+    "\n"
+    "Writes the bytes of IN to OUT as a chunked deflate container (\"EZ\"), starting at byte 0.\n"
+    "  --chunk-size N   uncompressed bytes per chunk, 1 to 32768 (default 32768)\n";
+
+int UsageError(const char* problem, const char* what) {
+  std::fprintf(stderr, "veltrane-tool pack: %s%s\n\n%s", problem, what, kUsage);
+  return 2;
+}
+
+bool ReadWholeFile(const char* path, std::vector<unsigned char>* data) {
+  FILE* f = std::fopen(path, "rb");
+  if (!f) return false;
+  unsigned char block[65536];
+  size_t got;
+  while ((got = std::fread(block, 1, sizeof block, f)) > 0) data->insert(data->end(), block, block + got);
+  const bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
+}
+
+}  // namespace
+
 int PackCommand(int argc, char** argv) {
-  std::fprintf(stderr, "veltrane-tool %s: not built yet\n", argv[0]);
-  return 1;
+  const char* paths[2] = {nullptr, nullptr};
+  int path_count = 0;
+  veltrane::ContainerOptions options;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--chunk-size") == 0) {
+      if (i + 1 >= argc) return UsageError("missing value for ", argv[i]);
+      char* end = nullptr;
+      errno = 0;
+      const long n = std::strtol(argv[++i], &end, 10);
+      if (errno != 0 || *end != '\0' || end == argv[i] || n < 1 || n > 32768) {
+        return UsageError("chunk size must be 1 to 32768, not ", argv[i]);
+      }
+      options.chunk_size = static_cast<size_t>(n);
+    } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
+      return UsageError("unknown option ", argv[i]);
+    } else if (path_count < 2) {
+      paths[path_count++] = argv[i];
+    } else {
+      return UsageError("unexpected argument ", argv[i]);
+    }
+  }
+  if (path_count < 2) return UsageError("missing ", path_count == 0 ? "IN and OUT" : "OUT");
+
+  std::vector<unsigned char> data;
+  if (!ReadWholeFile(paths[0], &data)) {
+    std::fprintf(stderr, "veltrane-tool pack: cannot read %s: %s\n", paths[0], std::strerror(errno));
+    return 1;
+  }
+  std::vector<unsigned char> container;
+  if (!veltrane::EncodeDeflateContainer(data.data(), data.size(), 0, options, &container)) {
+    std::fprintf(stderr, "veltrane-tool pack: %s is too large for a container\n", paths[0]);
+    return 1;
+  }
+  FILE* out = std::fopen(paths[1], "wb");
+  const bool written = out && std::fwrite(container.data(), 1, container.size(), out) == container.size();
+  if (!out || std::fclose(out) != 0 || !written) {
+    std::fprintf(stderr, "veltrane-tool pack: cannot write %s: %s\n", paths[1], std::strerror(errno));
+    return 1;
+  }
+  return 0;
 }

@@ -1,8 +1,77 @@
+// veltrane-tool unpack IN OUT [--offset S]: the payload of the container at byte S of IN.
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
+#include "codec/deflate_container.h"
 #include "tools/tool_commands.h"
 
+namespace {
+
+const char kUsage[] =
+    "usage: veltrane-tool unpack IN OUT [--offset S]\n"
+    "\n"
+    "Reads the chunked deflate container (\"EZ\") at byte S of IN (default 0) and writes its\n"
+    "payload to OUT.\n";
+
+int UsageError(const char* problem, const char* what) {
+  std::fprintf(stderr, "veltrane-tool unpack: %s%s\n\n%s", problem, what, kUsage);
+  return 2;
+}
+
+}  // namespace
+
 int UnpackCommand(int argc, char** argv) {
-  std::fprintf(stderr, "veltrane-tool %s: not built yet\n", argv[0]);
-  return 1;
+  const char* paths[2] = {nullptr, nullptr};
+  int path_count = 0;
+  long offset = 0;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--offset") == 0) {
+      if (i + 1 >= argc) return UsageError("missing value for ", argv[i]);
+      char* end = nullptr;
+      errno = 0;
+      offset = std::strtol(argv[++i], &end, 10);
+      if (errno != 0 || *end != '\0' || end == argv[i] || offset < 0) {
+        return UsageError("offset must be a byte position, not ", argv[i]);
+      }
+    } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
+      return UsageError("unknown option ", argv[i]);
+    } else if (path_count < 2) {
+      paths[path_count++] = argv[i];
+    } else {
+      return UsageError("unexpected argument ", argv[i]);
+    }
+  }
+  if (path_count < 2) return UsageError("missing ", path_count == 0 ? "IN and OUT" : "OUT");
+
+  FILE* in = std::fopen(paths[0], "rb");
+  if (!in) {
+    std::fprintf(stderr, "veltrane-tool unpack: cannot read %s: %s\n", paths[0], std::strerror(errno));
+    return 1;
+  }
+  if (std::fseek(in, offset, SEEK_SET) != 0) {
+    std::fprintf(stderr, "veltrane-tool unpack: cannot seek to byte %ld of %s\n", offset, paths[0]);
+    std::fclose(in);
+    return 1;
+  }
+  unsigned char* payload = nullptr;
+  int length = 0;
+  SetDeflateProgramName("veltrane-tool");
+  ReadDeflateZip(in, &payload, &length);
+  std::fclose(in);
+
+  FILE* out = std::fopen(paths[1], "wb");
+  const size_t size = static_cast<size_t>(length);
+  const bool written = out && std::fwrite(payload, 1, size, out) == size;
+  std::free(payload);
+  if (!out || std::fclose(out) != 0 || !written) {
+    std::fprintf(stderr, "veltrane-tool unpack: cannot write %s: %s\n", paths[1], std::strerror(errno));
+    return 1;
+  }
+  return 0;
 }

@@ -91,11 +91,12 @@ struct Bake {
   std::vector<Vec3d> centres, fit_directions, validation_directions, heldout_directions,
       band_directions;
   TexelGrid subgrid;
-  HeapPtr<float> fit_maps, validation_maps;
+  HeapPtr<float> fit_maps, validation_maps, heldout_maps;
   float sigma = 0.0f;
   HeapPtr<float> coefficients;     // 3 x N x texels, the raw file's order
   HeapPtr<float> sh_coefficients;  // 25 x texels
   std::vector<ErrorSums> srbf_errors;  // per held-out direction: hemisphere set, then band set
+  std::vector<float> heldout_kernels;  // held-out directions x N kernel values
   std::string out, data_dir, shader_dir;
 
   Bake(const BakeOptions& o, BakeFigures& f)
@@ -137,23 +138,31 @@ bool Prepare(Bake& b) {
   return true;
 }
 
-// Ground truth at the fitting directions (full maps) and the validation directions (subgrid).
+// Ground truth at the fitting and held-out directions (full maps) and at the validation
+// directions (subgrid).
 bool RenderShadows(Bake& b) {
   const size_t k = b.fit_directions.size(), v = b.validation_directions.size();
+  const size_t h = b.heldout_directions.size() + b.band_directions.size();
   const size_t sub_texels = static_cast<size_t>(b.subgrid.width) * b.subgrid.height;
-  if (!AllocateFloats(k * b.texels, &b.fit_maps, "the fitting light maps")) return false;
-  if (!AllocateFloats(v * sub_texels, &b.validation_maps, "the validation light maps")) return false;
+  if (!AllocateFloats(k * b.texels, &b.fit_maps, "the fitting light maps") ||
+      !AllocateFloats(h * b.texels, &b.heldout_maps, "the held-out light maps") ||
+      !AllocateFloats(v * sub_texels, &b.validation_maps, "the validation light maps")) {
+    return false;
+  }
   const TexelGrid full = FullGrid(b.options.width, b.options.height);
   std::vector<GroundTruthScratch> scratch(b.jobs);
-  b.progress.Begin("shadows", static_cast<long>(k + v));
-  ParallelChunks(static_cast<int>(k + v), 1, b.jobs, [&](int begin, int end, int worker) {
-    for (int d = begin; d < end; ++d) {
-      if (static_cast<size_t>(d) < k) {
+  b.progress.Begin("shadows", static_cast<long>(k + h + v));
+  ParallelChunks(static_cast<int>(k + h + v), 1, b.jobs, [&](int begin, int end, int worker) {
+    for (size_t d = static_cast<size_t>(begin); d < static_cast<size_t>(end); ++d) {
+      if (d < k) {
         RenderGroundTruth(b.scene, b.fit_directions[d], full, b.fit_maps.get() + d * b.texels,
                           &scratch[worker]);
+      } else if (d < k + h) {
+        RenderGroundTruth(b.scene, b.HeldOut(d - k), full, b.heldout_maps.get() + (d - k) * b.texels,
+                          &scratch[worker]);
       } else {
-        RenderGroundTruth(b.scene, b.validation_directions[d - k], b.subgrid,
-                          b.validation_maps.get() + (d - k) * sub_texels, &scratch[worker]);
+        RenderGroundTruth(b.scene, b.validation_directions[d - k - h], b.subgrid,
+                          b.validation_maps.get() + (d - k - h) * sub_texels, &scratch[worker]);
       }
     }
     b.progress.Advance(end - begin);
@@ -241,43 +250,31 @@ bool Fit(Bake& b) {
 // 32-bit coefficients.
 bool Evaluate(Bake& b) {
   const size_t n = b.centres.size();
+  const size_t sh = kShBands * kShBands;
   const size_t directions = b.heldout_directions.size() + b.band_directions.size();
-  HeapPtr<float> half, scratch;
-  if (!AllocateFloats(n * b.texels, &half, "the 16-bit coefficients") ||
-      !AllocateFloats(3 * b.texels * static_cast<size_t>(b.jobs), &scratch, "the evaluation")) {
-    return false;
-  }
+  HeapPtr<float> half;
+  if (!AllocateFloats(n * b.texels, &half, "the 16-bit coefficients")) return false;
+  b.progress.Begin("evaluate", 3);
   for (size_t i = 0; i < n * b.texels; ++i) half.get()[i] = RoundToHalf(b.coefficients.get()[i]);
+  b.heldout_kernels.assign(directions * n, 0.0f);
+  std::vector<float> sh_matrix(directions * sh);
+  double sh_values[kShBands * kShBands];
+  for (size_t d = 0; d < directions; ++d) {
+    SrbfKernelRow(b.HeldOut(d), b.centres, b.sigma, &b.heldout_kernels[d * n]);
+    EvaluateShBasis(b.HeldOut(d), kShBands, sh_values);
+    std::copy(sh_values, sh_values + sh, &sh_matrix[d * sh]);
+  }
+  const std::vector<const float*> truth = ConstMaps(b.heldout_maps.get(), directions, b.texels);
   const std::vector<const float*> srbf_maps = ConstMaps(b.coefficients.get(), n, b.texels);
-  const std::vector<const float*> half_maps = ConstMaps(half.get(), n, b.texels);
-  const std::vector<const float*> sh_maps = ConstMaps(b.sh_coefficients.get(), kShBands * kShBands, b.texels);
-  std::vector<ErrorSums> sh_errors(directions), half_errors(directions);
-  b.srbf_errors.assign(directions, ErrorSums());
-  std::vector<GroundTruthScratch> truth_scratch(b.jobs);
-  const TexelGrid full = FullGrid(b.options.width, b.options.height);
-
-  b.progress.Begin("evaluate", static_cast<long>(directions));
-  ParallelChunks(static_cast<int>(directions), 1, b.jobs, [&](int begin, int end, int worker) {
-    float* truth = scratch.get() + 3 * b.texels * worker;
-    float* fit = truth + b.texels;
-    float* other = fit + b.texels;
-    std::vector<float> weights(std::max<size_t>(n, kShBands * kShBands));
-    double sh_values[kShBands * kShBands];
-    for (int d = begin; d < end; ++d) {
-      const Vec3d l = b.HeldOut(d);
-      RenderGroundTruth(b.scene, l, full, truth, &truth_scratch[worker]);
-      SrbfKernelRow(l, b.centres, b.sigma, weights.data());
-      WeightedSum(srbf_maps, weights.data(), fit, b.texels);
-      b.srbf_errors[d] = CompareMaps(fit, truth, b.texels);
-      WeightedSum(half_maps, weights.data(), other, b.texels);
-      half_errors[d] = CompareMaps(other, fit, b.texels);
-      EvaluateShBasis(l, kShBands, sh_values);
-      std::copy(sh_values, sh_values + kShBands * kShBands, weights.begin());
-      WeightedSum(sh_maps, weights.data(), other, b.texels);
-      sh_errors[d] = CompareMaps(other, truth, b.texels);
-    }
-    b.progress.Advance(end - begin);
-  });
+  b.srbf_errors = CompareCombinationWithMaps(srbf_maps, b.heldout_kernels, truth, b.texels, b.jobs);
+  b.progress.Advance(1);
+  const std::vector<ErrorSums> sh_errors = CompareCombinationWithMaps(
+      ConstMaps(b.sh_coefficients.get(), sh, b.texels), sh_matrix, truth, b.texels, b.jobs);
+  b.progress.Advance(1);
+  const std::vector<ErrorSums> half_errors =
+      CompareTwoCombinations(ConstMaps(half.get(), n, b.texels), b.heldout_kernels, srbf_maps,
+                             b.heldout_kernels, b.texels, b.jobs);
+  b.progress.Advance(1);
   ErrorSums srbf_hemi, srbf_band, sh_hemi, sh_band, half_all;
   for (size_t d = 0; d < directions; ++d) {
     const bool band = d >= b.heldout_directions.size();
@@ -305,26 +302,17 @@ bool WriteFileOrSay(const std::string& path, const void* data, size_t size) {
 // held-out hemisphere directions and all three channels.
 double DctAddedError(Bake& b, const float* decoded) {
   const size_t n = b.centres.size();
-  const size_t directions = b.heldout_directions.size();
-  std::vector<ErrorSums> sums(directions);
-  std::vector<std::vector<float>> scratch(b.jobs);
-  ParallelChunks(static_cast<int>(directions), 1, b.jobs, [&](int begin, int end, int worker) {
-    std::vector<float>& maps = scratch[worker];
-    maps.resize(2 * b.texels);
-    std::vector<float> weights(n);
-    for (int d = begin; d < end; ++d) {
-      SrbfKernelRow(b.heldout_directions[d], b.centres, b.sigma, weights.data());
-      for (size_t c = 0; c < 3; ++c) {
-        WeightedSum(ConstMaps(b.coefficients.get() + c * n * b.texels, n, b.texels), weights.data(),
-                    maps.data(), b.texels);
-        WeightedSum(ConstMaps(decoded + c * n * b.texels, n, b.texels), weights.data(),
-                    maps.data() + b.texels, b.texels);
-        sums[d].Add(CompareMaps(maps.data() + b.texels, maps.data(), b.texels));
-      }
-    }
-  });
+  const std::vector<float> kernels(b.heldout_kernels.begin(),
+                                   b.heldout_kernels.begin() + b.heldout_directions.size() * n);
   ErrorSums all;
-  for (const ErrorSums& s : sums) all.Add(s);
+  for (size_t c = 0; c < 3; ++c) {
+    for (const ErrorSums& s : CompareTwoCombinations(
+             ConstMaps(decoded + c * n * b.texels, n, b.texels), kernels,
+             ConstMaps(b.coefficients.get() + c * n * b.texels, n, b.texels), kernels, b.texels,
+             b.jobs)) {
+      all.Add(s);
+    }
+  }
   return all.Relative();
 }
 
@@ -466,11 +454,11 @@ bool WriteReportImage(Bake& b) {
   std::vector<std::vector<float>> truth(picks.size(), std::vector<float>(b.texels)),
       fit(picks.size(), std::vector<float>(b.texels));
   std::vector<const float*> truth_maps, fit_maps;
-  GroundTruthScratch scratch;
   std::vector<float> weights(n);
   for (size_t p = 0; p < picks.size(); ++p) {
     const Vec3d l = b.HeldOut(picks[p]);
-    RenderGroundTruth(b.scene, l, FullGrid(b.options.width, b.options.height), truth[p].data(), &scratch);
+    std::copy(b.heldout_maps.get() + picks[p] * b.texels, b.heldout_maps.get() + (picks[p] + 1) * b.texels,
+              truth[p].data());
     SrbfKernelRow(l, b.centres, b.sigma, weights.data());
     WeightedSum(ConstMaps(b.coefficients.get(), n, b.texels), weights.data(), fit[p].data(), b.texels);
     truth_maps.push_back(truth[p].data());
@@ -537,8 +525,8 @@ bool CheckBakeOptions(const BakeOptions& o, std::string* why) {
   if (!(o.relative_ridge >= 0.0 && o.relative_ridge <= 1.0)) return fail("the ridge must be 0 to 1");
   if (!(o.bits_per_pixel > 0.0 && o.bits_per_pixel <= 16.0)) return fail("the bits per pixel must be above 0 and at most 16");
   // The fitting maps dominate the memory; keep them within half of the machine's memory.
-  const double bytes = 4.0 * o.samples * static_cast<double>(o.width) * o.height +
-                       16.0 * 25.0 * static_cast<double>(o.width) * o.height;
+  const double bytes = 4.0 * (o.samples + o.heldout + o.band_heldout + 4.0 * o.centres + 25.0) *
+                       static_cast<double>(o.width) * o.height;
   const long pages = sysconf(_SC_PHYS_PAGES), page = sysconf(_SC_PAGESIZE);
   if (pages > 0 && page > 0 && bytes > 0.5 * static_cast<double>(pages) * page) {
     return fail("the fitting maps would need more than half of this machine's memory; lower --samples or --resolution");

@@ -52,9 +52,20 @@ bool BuiltInGroundTruthScene(int disc_samples, double disc_radius, GroundTruthSc
       }
       t[c] = {model_positions[p][0], model_positions[p][1], model_positions[p][2]};
     }
-    if (valid) angel.push_back(t);
+    if (!valid) continue;
+    // Wind the triangle counter-clockwise seen from where its corner normals point.
+    Vec3d normal;
+    for (int c = 0; c < 3; ++c) {
+      const int n = angel_faces[f].normal[c];
+      if (n >= 0 && n < kModelCornerCount) {
+        normal = normal + Vec3d{model_normals[n][0], model_normals[n][1], model_normals[n][2]};
+      }
+    }
+    if (Dot(Cross(t[1] - t[0], t[2] - t[0]), normal) < 0.0) std::swap(t[1], t[2]);
+    angel.push_back(t);
   }
   s.occluders = ClipAbovePlane(angel, s.map.plane_y);
+  s.front_faces_only = true;
   s.disc = DiscSamples(disc_samples);
   s.disc_radius = disc_radius;
   *scene = std::move(s);
@@ -90,7 +101,7 @@ void RenderGroundTruth(const GroundTruthScene& scene, Vec3d l, const TexelGrid& 
       std::fill(scratch->stamp.begin(), scratch->stamp.end(), 0u);
       scratch->next_id = 1;
     }
-    AccumulateShadow(scene.occluders, scene.map, lk, grid, scratch->next_id, scratch->stamp.data(),
+    AccumulateShadow(scene.occluders, scene.front_faces_only, scene.map, lk, grid, scratch->next_id, scratch->stamp.data(),
                      scratch->count.data());
   }
   const double per_sample = cosine / samples;

@@ -17,6 +17,7 @@ namespace veltrane {
 struct GroundTruthScene {
   TableTopMap map;
   std::vector<Triangle3> occluders;  // already clipped to the part above the table plane
+  bool front_faces_only = false;     // occluders are closed and wound outwards (see AccumulateShadow)
   std::vector<double> disc;          // unit-disc offsets, (u, v) pairs
   double disc_radius = 0.0;          // radians
 };
@@ -24,7 +25,8 @@ struct GroundTruthScene {
 // Fixed jittered points in the unit disc (a Vogel spiral with jitter from a fixed seed).
 std::vector<double> DiscSamples(int count);
 
-// The built-in scene: the table-top map, the angel's triangles above the table, the disc of
+// The built-in scene: the table-top map, the angel's triangles above the table (wound so that
+// their stored corner normals point outwards), the disc of
 // disc_samples directions (0 to 255; 0 makes the light a single direction).
 // False when the built-in model has no usable table top.
 bool BuiltInGroundTruthScene(int disc_samples, double disc_radius, GroundTruthScene* scene);

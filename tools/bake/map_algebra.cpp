@@ -43,7 +43,80 @@ void CombineTile(const std::vector<const float*>& in, const std::vector<float>& 
   }
 }
 
+// One combined tile: out[t] = sum_k row[k] in[k][begin + t].
+void CombineRowTile(const std::vector<const float*>& in, const float* row, size_t begin,
+                    size_t count, float* out) {
+  std::fill(out, out + count, 0.0f);
+  size_t k = 0;
+  if (count == kTile) {
+    for (; k + 4 <= in.size(); k += 4) {
+      Accumulate4(out, in[k] + begin, in[k + 1] + begin, in[k + 2] + begin, in[k + 3] + begin,
+                  row[k], row[k + 1], row[k + 2], row[k + 3]);
+    }
+  }
+  for (; k < in.size(); ++k) Accumulate1(out, in[k] + begin, row[k], count);
+}
+
+void AddTileDifference(const float* a, const float* b, size_t count, ErrorSums* sums) {
+  double error = 0.0, reference = 0.0;
+  for (size_t t = 0; t < count; ++t) {
+    const double d = static_cast<double>(a[t]) - b[t];
+    error += d * d;
+    reference += static_cast<double>(b[t]) * b[t];
+  }
+  sums->error += error;
+  sums->reference += reference;
+}
+
+// Shared driver: for each tile and row, reference(row, begin, count, scratch) gives the
+// reference tile; the combination of in with matrix is compared against it.
+template <typename Reference>
+std::vector<ErrorSums> CompareTiles(const std::vector<const float*>& in,
+                                    const std::vector<float>& matrix, size_t rows, size_t texels,
+                                    int jobs, const Reference& reference) {
+  const int tiles = static_cast<int>((texels + kTile - 1) / kTile);
+  std::vector<std::vector<ErrorSums>> per_worker(std::max(1, jobs), std::vector<ErrorSums>(rows));
+  ParallelChunks(tiles, 16, jobs, [&](int begin, int end, int worker) {
+    float a[kTile], b[kTile];
+    std::vector<ErrorSums>& sums = per_worker[worker];
+    for (int tile = begin; tile < end; ++tile) {
+      const size_t first = static_cast<size_t>(tile) * kTile;
+      const size_t count = std::min(kTile, texels - first);
+      for (size_t i = 0; i < rows; ++i) {
+        CombineRowTile(in, &matrix[i * in.size()], first, count, a);
+        AddTileDifference(a, reference(i, first, count, b), count, &sums[i]);
+      }
+    }
+  });
+  std::vector<ErrorSums> total(rows);
+  for (const auto& sums : per_worker) {
+    for (size_t i = 0; i < rows; ++i) total[i].Add(sums[i]);
+  }
+  return total;
+}
+
 }  // namespace
+
+std::vector<ErrorSums> CompareCombinationWithMaps(const std::vector<const float*>& in,
+                                                  const std::vector<float>& matrix,
+                                                  const std::vector<const float*>& refs,
+                                                  size_t texels, int jobs) {
+  return CompareTiles(in, matrix, refs.size(), texels, jobs,
+                      [&](size_t i, size_t first, size_t, float*) { return refs[i] + first; });
+}
+
+std::vector<ErrorSums> CompareTwoCombinations(const std::vector<const float*>& in_a,
+                                              const std::vector<float>& matrix_a,
+                                              const std::vector<const float*>& in_b,
+                                              const std::vector<float>& matrix_b, size_t texels,
+                                              int jobs) {
+  const size_t rows = in_a.empty() ? 0 : matrix_a.size() / in_a.size();
+  return CompareTiles(in_a, matrix_a, rows, texels, jobs,
+                      [&](size_t i, size_t first, size_t count, float* scratch) {
+                        CombineRowTile(in_b, &matrix_b[i * in_b.size()], first, count, scratch);
+                        return static_cast<const float*>(scratch);
+                      });
+}
 
 void CombineMaps(const std::vector<const float*>& in, const std::vector<float>& matrix,
                  const std::vector<float*>& out, size_t texels, int jobs,

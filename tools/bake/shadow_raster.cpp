@@ -44,47 +44,53 @@ void RasteriseTriangle(const double a[2], const double b[2], const double c[2], 
                        int height, uint32_t id, uint32_t* stamp, uint8_t* count) {
   const double area = (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
   if (!(area != 0.0) || !std::isfinite(area)) return;
-  const double* v[3] = {a, b, c};
   const double ymin = std::min({a[1], b[1], c[1]}), ymax = std::max({a[1], b[1], c[1]});
   const double xmin = std::min({a[0], b[0], c[0]}), xmax = std::max({a[0], b[0], c[0]});
   if (ymax < 0.0 || xmax < 0.0 || ymin > height - 1 || xmin > width - 1) return;
   const int j0 = std::max(0, static_cast<int>(std::ceil(ymin)));
   const int j1 = std::min(height - 1, static_cast<int>(std::floor(ymax)));
-  const double sign = area > 0.0 ? 1.0 : -1.0;
 
+  // Edge functions e(i, j) = ea * i + eb * j + ec, signed so that the inside is e >= 0 for all
+  // three: a cell centre on an edge counts as inside.
+  const double* v[3] = {a, b, c};
+  const double sign = area > 0.0 ? 1.0 : -1.0;
+  double ea[3], eb[3], ec[3];
+  for (int e = 0; e < 3; ++e) {
+    const double* p = v[e];
+    const double* q = v[(e + 1) % 3];
+    ea[e] = -sign * (q[1] - p[1]);
+    eb[e] = sign * (q[0] - p[0]);
+    ec[e] = -(ea[e] * p[0] + eb[e] * p[1]);
+  }
   for (int j = j0; j <= j1; ++j) {
-    // The row's span from the edges that cross it, widened by one texel; the exact edge test
-    // below decides every candidate.
-    double lo = xmax, hi = xmin;
+    // Each edge bounds the row's run from one side; the exact test decides the run's ends.
+    double lo = -1.0, hi = width;
+    bool empty = false;
+    double row[3];
     for (int e = 0; e < 3; ++e) {
-      const double* p = v[e];
-      const double* q = v[(e + 1) % 3];
-      if ((p[1] <= j && q[1] >= j) || (q[1] <= j && p[1] >= j)) {
-        double x;
-        if (p[1] == q[1]) {
-          lo = std::min({lo, p[0], q[0]});
-          hi = std::max({hi, p[0], q[0]});
-          continue;
-        }
-        x = p[0] + (j - p[1]) * (q[0] - p[0]) / (q[1] - p[1]);
-        lo = std::min(lo, x);
-        hi = std::max(hi, x);
+      row[e] = eb[e] * j + ec[e];
+      if (ea[e] > 0.0) {
+        lo = std::max(lo, -row[e] / ea[e]);
+      } else if (ea[e] < 0.0) {
+        hi = std::min(hi, -row[e] / ea[e]);
+      } else if (row[e] < 0.0) {
+        empty = true;
       }
     }
-    if (lo > hi) continue;
-    const int i0 = std::max(0, static_cast<int>(std::floor(std::max(lo, -1.0))) - 1);
-    const int i1 = std::min(width - 1, static_cast<int>(std::ceil(std::min(hi, double(width)))) + 1);
+    if (empty || lo > hi + 1.0) continue;
+    auto inside = [&](int i) {
+      return ea[0] * i + row[0] >= 0.0 && ea[1] * i + row[1] >= 0.0 && ea[2] * i + row[2] >= 0.0;
+    };
+    int i0 = std::max(0, static_cast<int>(std::ceil(lo)));
+    int i1 = std::min(width - 1, static_cast<int>(std::floor(hi)));
+    while (i0 > 0 && inside(i0 - 1)) --i0;
+    while (i0 <= i1 && !inside(i0)) ++i0;
+    while (i1 < width - 1 && i1 >= i0 && inside(i1 + 1)) ++i1;
+    while (i1 >= i0 && !inside(i1)) --i1;
     uint32_t* srow = stamp + static_cast<size_t>(j) * width;
     uint8_t* crow = count + static_cast<size_t>(j) * width;
     for (int i = i0; i <= i1; ++i) {
-      bool inside = true;
-      for (int e = 0; e < 3 && inside; ++e) {
-        const double* p = v[e];
-        const double* q = v[(e + 1) % 3];
-        const double edge = (q[0] - p[0]) * (j - p[1]) - (q[1] - p[1]) * (i - p[0]);
-        inside = sign * edge >= 0.0;
-      }
-      if (inside && srow[i] != id) {
+      if (srow[i] != id) {
         srow[i] = id;
         ++crow[i];
       }
@@ -92,11 +98,12 @@ void RasteriseTriangle(const double a[2], const double b[2], const double c[2], 
   }
 }
 
-void AccumulateShadow(const std::vector<Triangle3>& triangles, const TableTopMap& map,
-                      Vec3d l, const TexelGrid& grid, uint32_t id, uint32_t* stamp,
-                      uint8_t* count) {
+void AccumulateShadow(const std::vector<Triangle3>& triangles, bool front_faces_only,
+                      const TableTopMap& map, Vec3d l, const TexelGrid& grid, uint32_t id,
+                      uint32_t* stamp, uint8_t* count) {
   const double inv_ly = 1.0 / l.y;
   for (const Triangle3& t : triangles) {
+    if (front_faces_only && Dot(Cross(t[1] - t[0], t[2] - t[0]), l) < 0.0) continue;
     double uv[3][2];
     for (int k = 0; k < 3; ++k) {
       const double along = (t[k].y - map.plane_y) * inv_ly;

@@ -40,8 +40,12 @@ void RasteriseTriangle(const double a[2], const double b[2], const double c[2], 
 // Projects each triangle (all on or above the plane) along light direction l (l.y > 0) onto
 // the table plane and rasterises it into the grid with RasteriseTriangle: afterwards count[cell]
 // is one higher for every cell that the light from l cannot reach.
-void AccumulateShadow(const std::vector<Triangle3>& triangles, const TableTopMap& map,
-                      Vec3d l, const TexelGrid& grid, uint32_t id, uint32_t* stamp,
-                      uint8_t* count);
+//
+// With front_faces_only, triangles whose winding (counter-clockwise seen from outside) turns
+// them away from the light are skipped: for closed surfaces every blocked ray leaves the solid
+// through a face turned towards the light, so those faces alone cast the whole shadow.
+void AccumulateShadow(const std::vector<Triangle3>& triangles, bool front_faces_only,
+                      const TableTopMap& map, Vec3d l, const TexelGrid& grid, uint32_t id,
+                      uint32_t* stamp, uint8_t* count);
 
 }  // namespace veltrane

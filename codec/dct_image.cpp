@@ -1,8 +1,13 @@
 #include "codec/dct_image.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "codec/dct_transform.h"
 #include "common/fatal.h"
@@ -16,6 +21,20 @@ namespace {
 [[noreturn]] void Fail(const char* message) {
   std::fputs(message, stderr);
   FatalExit(1);
+}
+
+// Large planes are written once from end to end; backing them with huge pages saves most of
+// the page faults of a fresh buffer (a plane of 20 M samples takes about 19000 small pages).
+void AdviseHugePages(void* buffer, size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  constexpr uintptr_t kHuge = uintptr_t{2} << 20;
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(buffer) + kHuge - 1) & ~(kHuge - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(buffer) + bytes) & ~(kHuge - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)buffer;
+  (void)bytes;
+#endif
 }
 
 }  // namespace
@@ -62,15 +81,23 @@ void DctImage::Load(FILE* stream) {
 
 void DctImage::Decode(float** out, int* out_width, int* out_height) {
   if (!ready) Fail("[DctImage::Decode]: No compressed data ready to decode\n");
-  HeapPtr<float> dctcoeff;
-  {
-    HeapPtr<int32_t> index = UnPackBit();
-    dctcoeff = RecoverDCTCoeff(index.get());
-  }
+  if (totalbits % 8 != 0) std::fputs("[DctImage::UnPackBit]: Warning! total no of bits are not 8-multiple\n", stderr);
+  const size_t row_blocks = static_cast<size_t>(padwidth / 8);
+  HeapPtr<int32_t> index(HeapAlloc<int32_t>(64 * row_blocks));
+  if (!index) Fail("[DctImage::UnPackBit]: No memory for index\n");
+  HeapPtr<float> dctcoeff(HeapAlloc<float>(64 * row_blocks));
+  if (!dctcoeff) Fail("[DctImage::RecoverDCTCoeff]: No memory for dctcoeff\n");
   HeapPtr<float> fbuf(HeapAlloc<float>(static_cast<size_t>(padwidth) * static_cast<size_t>(padheight)));
   if (!fbuf) Fail("[DctImage::Decode]: No enough memory for fbuf\n");
-  ReconstructBlocks(dctcoeff.get(), fbuf.get());
-  dctcoeff.reset();
+  AdviseHugePages(fbuf.get(), sizeof(float) * static_cast<size_t>(padwidth) * static_cast<size_t>(padheight));
+
+  float scale[64];
+  veltrane::BuildDctScaleTable(scale);
+  for (int by = 0; by < padheight / 8; ++by) {
+    UnPackBit(static_cast<size_t>(by) * row_blocks, row_blocks, index.get());
+    RecoverDCTCoeff(index.get(), row_blocks, dctcoeff.get());
+    ReconstructBlockRow(dctcoeff.get(), scale, by, fbuf.get());
+  }
 
   HeapPtr<float> result = aligned ? std::move(fbuf) : ImgDimAdjust(fbuf.get());
   *out = result.release();
@@ -78,23 +105,18 @@ void DctImage::Decode(float** out, int* out_width, int* out_height) {
   *out_height = height;
 }
 
-void DctImage::ReconstructBlocks(const float* dctcoeff, float* fbuf) const {
-  float scale[64];
-  veltrane::BuildDctScaleTable(scale);
+void DctImage::ReconstructBlockRow(const float* dctcoeff, const float scale[64], int block_row, float* fbuf) const {
   const size_t stride = static_cast<size_t>(padwidth);
-  const int block_cols = padwidth / 8;
-  const int block_rows = padheight / 8;
-  for (int by = 0; by < block_rows; ++by) {
-    float* block_row = fbuf + static_cast<size_t>(8 * by) * stride;
-    for (int bx = 0; bx < block_cols; ++bx, dctcoeff += 64) {
-      veltrane::InverseDctScaledBlock(dctcoeff, scale, block_row + 8 * bx, stride);
-    }
+  float* row = fbuf + static_cast<size_t>(8 * block_row) * stride;
+  for (int bx = 0; bx < padwidth / 8; ++bx, dctcoeff += 64) {
+    veltrane::InverseDctScaledBlock(dctcoeff, scale, row + 8 * bx, stride);
   }
 }
 
 HeapPtr<float> DctImage::ImgDimAdjust(const float* fbuf) const {
   HeapPtr<float> result(HeapAlloc<float>(static_cast<size_t>(width) * static_cast<size_t>(height)));
   if (!result) Fail("[DctImage::ImgDimAdjust]: No memory for fbuf\n");
+  AdviseHugePages(result.get(), sizeof(float) * static_cast<size_t>(width) * static_cast<size_t>(height));
   if (width % 8 != 0) {
     for (int y = 0; y < height; ++y) {
       std::memcpy(result.get() + static_cast<size_t>(y) * width, fbuf + static_cast<size_t>(y) * padwidth,

@@ -38,14 +38,16 @@ class DctImage {
   // dimension line.
   void Decode(float** out, int* width, int* height);
 
-  // Steps of Load and Decode.
+  // Steps of Load and Decode. Decode works through the plane one row of blocks at a time,
+  // with working arrays for one such row.
   void ReadDCTBits(FILE* stream);
-  // The padwidth x padheight indices in stream order (block by block, 64 per block).
-  veltrane::HeapPtr<int32_t> UnPackBit() const;
-  // The coefficients in stream order: codebook[i mod 64][index[i]].
-  veltrane::HeapPtr<float> RecoverDCTCoeff(const int32_t* index) const;
-  // The padded plane from the coefficients, block by block.
-  void ReconstructBlocks(const float* dctcoeff, float* fbuf) const;
+  // The indices of blocks [first_block, first_block + count), 64 a block, into index.
+  void UnPackBit(size_t first_block, size_t count, int32_t* index) const;
+  // Their coefficients: dctcoeff[i] = codebook[i mod 64][index[i]].
+  void RecoverDCTCoeff(const int32_t* index, size_t count, float* dctcoeff) const;
+  // Row block_row of blocks of the padded plane fbuf from its coefficients and the prescale
+  // table (veltrane::BuildDctScaleTable).
+  void ReconstructBlockRow(const float* dctcoeff, const float scale[64], int block_row, float* fbuf) const;
   // The width x height plane cut out of the padded plane fbuf.
   veltrane::HeapPtr<float> ImgDimAdjust(const float* fbuf) const;
   // In-place inverse transform of 64 prescaled coefficients (position 8v + u) into samples

@@ -21,7 +21,7 @@ constexpr float kK4 = 2.613125930f;
 
 // One stage, x0 .. x7 -> y0 .. y7, for V = float or four lanes of floats.
 template <typename V>
-inline void Stage(const V x[8], V y[8], V k1, V k2, V k3, V k4) {
+[[gnu::always_inline]] inline void Stage(const V x[8], V y[8], V k1, V k2, V k3, V k4) {
   const V p = x[0] + x[4];
   const V q = x[0] - x[4];
   const V d = x[2] + x[6];
@@ -63,7 +63,7 @@ inline F4 operator*(F4 a, F4 b) { return {_mm_mul_ps(a.v, b.v)}; }
 
 // Column pass over the four columns u0 .. u0 + 3: y[r] holds row r of those columns.
 template <bool kScaled>
-inline void Columns(const float* coeff, const float* scale, int u0, F4 y[8]) {
+[[gnu::always_inline]] inline void Columns(const float* coeff, const float* scale, int u0, F4 y[8]) {
   const F4 k1{_mm_set1_ps(kK1)}, k2{_mm_set1_ps(kK2)}, k3{_mm_set1_ps(kK3)}, k4{_mm_set1_ps(kK4)};
   F4 x[8];
   for (int v = 0; v < 8; ++v) {
@@ -80,7 +80,7 @@ inline void Columns(const float* coeff, const float* scale, int u0, F4 y[8]) {
 
 // Row pass over the rows r0 .. r0 + 3 of the workspace (left[r], right[r]: columns 0-3 and
 // 4-7 of row r); writes those rows of the result.
-inline void Rows(F4 left[8], F4 right[8], int r0, float* out, size_t stride) {
+[[gnu::always_inline]] inline void Rows(F4 left[8], F4 right[8], int r0, float* out, size_t stride) {
   const F4 k1{_mm_set1_ps(kK1)}, k2{_mm_set1_ps(kK2)}, k3{_mm_set1_ps(kK3)}, k4{_mm_set1_ps(kK4)};
   // x[u] holds column u of the four rows.
   F4 x[8] = {left[r0], left[r0 + 1], left[r0 + 2], left[r0 + 3],
@@ -102,7 +102,7 @@ inline void Rows(F4 left[8], F4 right[8], int r0, float* out, size_t stride) {
 
 // All loads happen in the column pass, before the first store, so out may be coeff.
 template <bool kScaled>
-inline void Transform(const float* coeff, const float* scale, float* out, size_t stride) {
+[[gnu::always_inline]] inline void Transform(const float* coeff, const float* scale, float* out, size_t stride) {
   F4 left[8], right[8];
   Columns<kScaled>(coeff, scale, 0, left);
   Columns<kScaled>(coeff, scale, 4, right);
@@ -113,7 +113,7 @@ inline void Transform(const float* coeff, const float* scale, float* out, size_t
 #else  // one column and one row at a time
 
 template <bool kScaled>
-inline void Transform(const float* coeff, const float* scale, float* out, size_t stride) {
+[[gnu::always_inline]] inline void Transform(const float* coeff, const float* scale, float* out, size_t stride) {
   float ws[64];
   for (int u = 0; u < 8; ++u) {
     float x[8], y[8];

@@ -27,10 +27,10 @@ void PrintBakeUsage(FILE* out) {
                "  --centers N         SRBF centres over the upper hemisphere, 1 to 25 (default: 25)\n"
                "  --spread S|auto     kernel spread sigma in radians, or auto: chosen by held-out error\n"
                "                      (default: auto)\n"
-               "  --samples K         fitting directions, at least N and 25 (default: 300)\n"
+               "  --samples K         fitting directions, at least N and 25 (default: 256)\n"
                "  --format F          coefficient file: dct, raw or both (default: dct)\n"
                "  --jobs J            worker threads (default: every core)\n"
-               "  --bits-per-pixel B  DCT budget per coefficient value, above 0 to 16 (default: 2)\n");
+               "  --bits-per-pixel B  DCT budget per coefficient value, above 0 to 12 (default: 3)\n");
 }
 
 int UsageError(const char* why, const char* what) {

@@ -523,7 +523,7 @@ bool CheckBakeOptions(const BakeOptions& o, std::string* why) {
     return fail("the light disc must have a radius of 0 to 45 degrees and 0 to 255 samples");
   }
   if (!(o.relative_ridge >= 0.0 && o.relative_ridge <= 1.0)) return fail("the ridge must be 0 to 1");
-  if (!(o.bits_per_pixel > 0.0 && o.bits_per_pixel <= 16.0)) return fail("the bits per pixel must be above 0 and at most 16");
+  if (!(o.bits_per_pixel > 0.0 && o.bits_per_pixel <= 12.0)) return fail("the bits per pixel must be above 0 and at most 12");
   // The fitting maps dominate the memory; keep them within half of the machine's memory.
   const double bytes = 4.0 * (o.samples + o.heldout + o.band_heldout + 4.0 * o.centres + 25.0) *
                        static_cast<double>(o.width) * o.height;

@@ -29,16 +29,16 @@ struct BakeOptions {
   int centres = 25;            // 1 .. 25 (the viewer's limit)
   bool auto_spread = true;
   float spread = 0.0f;         // radians, when not automatic
-  int samples = 300;           // fitting directions K
+  int samples = 256;           // fitting directions K
   int heldout = 96;            // held-out directions over the hemisphere
   int band_heldout = 32;       // held-out directions with theta in [30, 45) degrees
   int validation = 48;         // directions that choose the spread
   BakeFormat format = BakeFormat::kDct;
   int jobs = 0;                // 0: every core
-  double disc_radius_deg = 3.0;
-  int disc_samples = 16;
-  double relative_ridge = 1e-4;
-  double bits_per_pixel = 2.0;
+  double disc_radius_deg = 18.0;
+  int disc_samples = 96;
+  double relative_ridge = 3e-3;
+  double bits_per_pixel = 3.0;
   FILE* log = stdout;          // progress and the report; nullptr: quiet
   bool progress_bar = false;   // a bar (terminal) rather than a line per stage
 };

@@ -95,8 +95,11 @@ void RenderGroundTruth(const GroundTruthScene& scene, Vec3d l, const TexelGrid& 
     const double u = scene.disc.empty() ? 0.0 : scene.disc[2 * k];
     const double v = scene.disc.empty() ? 0.0 : scene.disc[2 * k + 1];
     const Vec3d lk = Normalized(l + spread * (u * b1 + v * b2));
-    // Light that comes from (or below) the horizon meets nothing above the table.
-    if (lk.y <= 1e-6) continue;
+    // Light from the horizon or below does not reach the top at all: the whole map is dark.
+    if (lk.y <= 1e-6) {
+      for (uint8_t& c : scratch->count) ++c;
+      continue;
+    }
     if (++scratch->next_id == 0) {  // the stamps wrapped: start them again
       std::fill(scratch->stamp.begin(), scratch->stamp.end(), 0u);
       scratch->next_id = 1;

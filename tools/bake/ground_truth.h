@@ -2,7 +2,8 @@
 // point receives max(0, n . l) with n = (0, 1, 0), times the fraction of the light that gets past
 // the angel. The light is a small disc (angular radius disc_radius) seen through a fixed set of
 // jittered directions, which softens the shadow; each direction's shadow is the angel's
-// triangles projected onto the table along it.
+// triangles projected onto the table along it, and directions of the disc that lie on or below
+// the horizon count as blocked.
 #pragma once
 
 #include <cstdint>

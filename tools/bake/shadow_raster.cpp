@@ -51,42 +51,53 @@ void RasteriseTriangle(const double a[2], const double b[2], const double c[2], 
   const int j1 = std::min(height - 1, static_cast<int>(std::floor(ymax)));
 
   // Edge functions e(i, j) = ea * i + eb * j + ec, signed so that the inside is e >= 0 for all
-  // three: a cell centre on an edge counts as inside.
+  // three: a cell centre on an edge counts as inside. An edge with ea > 0 bounds a row's run from
+  // the left (i >= slope * j + offset), one with ea < 0 from the right; a triangle has at least
+  // one of each. An edge with ea = 0 admits whole rows or none.
   const double* v[3] = {a, b, c};
   const double sign = area > 0.0 ? 1.0 : -1.0;
   double ea[3], eb[3], ec[3];
+  double left[3][2], right[3][2];
+  int lefts = 0, rights = 0;
   for (int e = 0; e < 3; ++e) {
     const double* p = v[e];
     const double* q = v[(e + 1) % 3];
     ea[e] = -sign * (q[1] - p[1]);
     eb[e] = sign * (q[0] - p[0]);
     ec[e] = -(ea[e] * p[0] + eb[e] * p[1]);
-  }
-  for (int j = j0; j <= j1; ++j) {
-    // Each edge bounds the row's run from one side; the exact test decides the run's ends.
-    double lo = -1.0, hi = width;
-    bool empty = false;
-    double row[3];
-    for (int e = 0; e < 3; ++e) {
-      row[e] = eb[e] * j + ec[e];
-      if (ea[e] > 0.0) {
-        lo = std::max(lo, -row[e] / ea[e]);
-      } else if (ea[e] < 0.0) {
-        hi = std::min(hi, -row[e] / ea[e]);
-      } else if (row[e] < 0.0) {
-        empty = true;
-      }
+    if (ea[e] > 0.0) {
+      left[lefts][0] = -eb[e] / ea[e];
+      left[lefts++][1] = -ec[e] / ea[e];
+    } else if (ea[e] < 0.0) {
+      right[rights][0] = -eb[e] / ea[e];
+      right[rights++][1] = -ec[e] / ea[e];
     }
-    if (empty || lo > hi + 1.0) continue;
+  }
+  constexpr double kNearInteger = 1e-7;
+  for (int j = j0; j <= j1; ++j) {
+    bool empty = false;
+    for (int e = 0; e < 3; ++e) {
+      if (ea[e] == 0.0 && eb[e] * j + ec[e] < 0.0) empty = true;
+    }
+    if (empty) continue;
+    double lo = left[0][0] * j + left[0][1], hi = right[0][0] * j + right[0][1];
+    for (int e = 1; e < lefts; ++e) lo = std::max(lo, left[e][0] * j + left[e][1]);
+    for (int e = 1; e < rights; ++e) hi = std::min(hi, right[e][0] * j + right[e][1]);
+    if (lo > hi + 1.0 || lo > width || hi < -1.0) continue;
+    // The bounds decide every centre clearly inside or outside; the exact edge test decides the
+    // centres within rounding distance of a bound.
     auto inside = [&](int i) {
-      return ea[0] * i + row[0] >= 0.0 && ea[1] * i + row[1] >= 0.0 && ea[2] * i + row[2] >= 0.0;
+      return ea[0] * i + eb[0] * j + ec[0] >= 0.0 && ea[1] * i + eb[1] * j + ec[1] >= 0.0 &&
+             ea[2] * i + eb[2] * j + ec[2] >= 0.0;
     };
-    int i0 = std::max(0, static_cast<int>(std::ceil(lo)));
-    int i1 = std::min(width - 1, static_cast<int>(std::floor(hi)));
-    while (i0 > 0 && inside(i0 - 1)) --i0;
-    while (i0 <= i1 && !inside(i0)) ++i0;
-    while (i1 < width - 1 && i1 >= i0 && inside(i1 + 1)) ++i1;
-    while (i1 >= i0 && !inside(i1)) --i1;
+    int i0 = static_cast<int>(std::ceil(std::max(lo, -1.0)));
+    int i1 = static_cast<int>(std::floor(std::min(hi, static_cast<double>(width))));
+    if (lo > -1.0 && i0 - lo > 1.0 - kNearInteger && inside(i0 - 1)) --i0;
+    if (lo > -1.0 && i0 - lo < kNearInteger && !inside(i0)) ++i0;
+    if (hi < width && hi - i1 > 1.0 - kNearInteger && inside(i1 + 1)) ++i1;
+    if (hi < width && hi - i1 < kNearInteger && !inside(i1)) --i1;
+    i0 = std::max(i0, 0);
+    i1 = std::min(i1, width - 1);
     uint32_t* srow = stamp + static_cast<size_t>(j) * width;
     uint8_t* crow = count + static_cast<size_t>(j) * width;
     for (int i = i0; i <= i1; ++i) {

@@ -113,6 +113,13 @@ struct Bake {
 
 bool Prepare(Bake& b) {
   const BakeOptions& o = b.options;
+  for (const char* name : kShaderNames) {
+    if (FindEmbeddedShader(name) == nullptr) {
+      std::fprintf(stderr, "bake: shader %s was not built into the tool (data/shaders/%s.cg was missing)\n",
+                   name, name);
+      return false;
+    }
+  }
   if (!BuiltInGroundTruthScene(o.disc_samples, o.disc_radius_deg * 0.017453292519943295, &b.scene)) {
     std::fprintf(stderr, "bake: the built-in model has no usable table top\n");
     return false;
@@ -414,11 +421,7 @@ bool WriteDescription(Bake& b) {
 
 bool WriteShaders(Bake& b) {
   for (const char* name : kShaderNames) {
-    const EmbeddedShader* shader = FindEmbeddedShader(name);
-    if (shader == nullptr) {
-      std::fprintf(stderr, "bake: shader %s was not built into the tool\n", name);
-      return false;
-    }
+    const EmbeddedShader* shader = FindEmbeddedShader(name);  // present: checked by Prepare
     std::vector<unsigned char> bytes;
     if (!EncodeDeflateContainer(reinterpret_cast<const unsigned char*>(shader->source), shader->size,
                                 0, ContainerOptions(), &bytes)) {

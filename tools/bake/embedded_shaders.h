@@ -9,14 +9,15 @@ namespace veltrane {
 
 struct EmbeddedShader {
   const char* name;    // program name, e.g. "lightmap_relitdir16"
-  const char* source;  // the file's bytes (size of them; not relied on to end in NUL)
+  const char* source;  // the file's bytes (size of them; not relied on to end in NUL); nullptr
+                       // when the file was missing at build time
   size_t size;
 };
 
 extern const EmbeddedShader kEmbeddedShaders[];
 extern const int kEmbeddedShaderCount;
 
-// The source of the named program, or nullptr.
+// The named program's entry, or nullptr when there is none or its source was missing.
 const EmbeddedShader* FindEmbeddedShader(const char* name);
 
 }  // namespace veltrane

@@ -5,15 +5,19 @@
 
 #include "tools/modelgen/angel_shape.h"
 #include "tools/modelgen/corner_normals.h"
+#include "tools/modelgen/edge_flip.h"
 #include "tools/modelgen/marching_tetrahedra.h"
 #include "tools/modelgen/mesh_topology.h"
 #include "tools/modelgen/simplify.h"
 
 namespace {
 
-const double kGridCell = 0.008;       // shape units
-const double kMinQuality = 0.0;       // refused below this unless a triangle was worse already
-const double kCreaseDegrees = 65.0;
+const double kGridCell = 0.008;         // shape units
+const int kFirstStageVertices = 3000;   // simplified without regard to triangle shape down to here
+const double kMinQuality = 0.2;         // then collapses leaving thinner triangles are refused
+const double kMinFittedQuality = 0.1;   // after the per-axis scaling to the angel's extents
+const double kFlipFlatDegrees = 25.0;   // pairs of triangles this close to coplanar may swap diagonals
+const double kCreaseDegrees = 65.0;     // normals are smoothed across edges up to this angle
 
 std::string Describe(const char* step, const Topology& t) {
   char text[200];
@@ -43,8 +47,9 @@ std::vector<TexCoord> FrontProjection(const Mesh& mesh) {
   for (const Triangle& t : mesh.triangles) {
     for (int v : t) {
       const Vec3& p = mesh.positions[v];
-      texcoords.push_back({(kAngelHi[0] - p.x) / (kAngelHi[0] - kAngelLo[0]),
-                           (p.y - kAngelLo[1]) / (kAngelHi[1] - kAngelLo[1])});
+      double across = (kAngelHi[0] - p.x) / (kAngelHi[0] - kAngelLo[0]);
+      double up = (p.y - kAngelLo[1]) / (kAngelHi[1] - kAngelLo[1]);
+      texcoords.push_back({std::clamp(across, 0.0, 1.0), std::clamp(up, 0.0, 1.0)});
     }
   }
   return texcoords;
@@ -56,17 +61,33 @@ bool BuildAngel(ModelPart* angel, std::string* error) {
   Bounds bounds = AngelShapeBounds();
   Mesh mesh = MarchTetrahedra(AngelField, bounds.lo, bounds.hi, kGridCell);
   Topology marched = AnalyseTopology(mesh);
+  std::fprintf(stderr, "angel: %s\n", Describe("marched", marched).c_str());
+  // Specks of the field apart from the figure are dropped.
   if (marched.components > 1) mesh = LargestComponent(mesh);
   Topology kept = AnalyseTopology(mesh);
   if (!kept.IsSphere()) {
     *error = Describe("surface of the shape is not a sphere", kept);
     return false;
   }
-  std::fprintf(stderr, "angel: %s\n", Describe("marched", marched).c_str());
-  if (!SimplifyMesh(mesh, kAngelVertices, kMinQuality)) {
-    *error = Describe("simplification stopped before reaching the vertex budget", AnalyseTopology(mesh));
+  // The marched surface is full of slivers; the first stage removes them without regard to
+  // triangle shape. The second keeps triangles from getting thin, and where every remaining
+  // collapse would, swapping diagonals usually opens the way again.
+  if (!SimplifyMesh(mesh, kFirstStageVertices, 0.0)) {
+    *error = Describe("first simplification stage stopped early", AnalyseTopology(mesh));
     return false;
   }
+  int flips = ImproveByEdgeFlips(mesh, kFlipFlatDegrees);
+  for (;;) {
+    if (SimplifyMesh(mesh, kAngelVertices, kMinQuality)) break;
+    int more = ImproveByEdgeFlips(mesh, kFlipFlatDegrees);
+    if (more == 0) {
+      *error = Describe("simplification stopped before reaching the vertex budget", AnalyseTopology(mesh));
+      return false;
+    }
+    flips += more;
+  }
+  flips += ImproveByEdgeFlips(mesh, kFlipFlatDegrees);
+  std::fprintf(stderr, "angel: %d diagonals flipped\n", flips);
   Topology simplified = AnalyseTopology(mesh);
   if (!simplified.IsSphere() || simplified.vertices != kAngelVertices ||
       simplified.faces != kAngelTriangles) {
@@ -74,6 +95,12 @@ bool BuildAngel(ModelPart* angel, std::string* error) {
     return false;
   }
   FitExtents(mesh);
+  for (const Triangle& t : mesh.triangles) {
+    if (TriangleQuality(mesh.positions[t[0]], mesh.positions[t[1]], mesh.positions[t[2]]) < kMinFittedQuality) {
+      *error = "a triangle became too thin when the figure was fitted to its extents";
+      return false;
+    }
+  }
   angel->normals = CornerNormals(mesh, kCreaseDegrees);
   angel->texcoords = FrontProjection(mesh);
   angel->mesh = std::move(mesh);

@@ -48,17 +48,24 @@ double Capsule2Distance(double x, double y, const Capsule2& c) {
   return std::hypot(x - c.ax - dx * h, y - c.ay - dy * h) - (c.ra + (c.rb - c.ra) * h);
 }
 
-// One wing, side = +1 or -1: a flat shape in a plane through the shoulder blades, made of a
-// leading edge and a fan of feathers, given a small rounded thickness.
+double EllipseDistance(double x, double y, double cx, double cy, double rx, double ry) {
+  return (std::hypot((x - cx) / rx, (y - cy) / ry) - 1.0) * std::min(rx, ry);
+}
+
+// One wing, side = +1 or -1: a flat shape in a plane through the shoulder blades, given a
+// small rounded thickness. In the plane, a runs outwards from the root and b upwards: an arched
+// leading edge over a broad vane whose trailing edge ends in a fan of feather tips.
 double Wing(Vec3 p, double side) {
-  static const Capsule2 kParts[] = {
-      {0.00, 0.02, 0.30, 0.24, 0.045, 0.036},  // leading edge to the wrist
-      {0.30, 0.24, 0.62, 0.22, 0.036, 0.026},  // wrist to the tip
-      {0.50, 0.20, 0.79, 0.15, 0.040, 0.018},  // primaries, outermost first
-      {0.40, 0.17, 0.71, 0.01, 0.045, 0.020},
-      {0.30, 0.12, 0.57, -0.14, 0.050, 0.022},
-      {0.18, 0.08, 0.39, -0.26, 0.050, 0.025},
-      {0.05, 0.03, 0.17, -0.32, 0.050, 0.028},
+  static const Capsule2 kEdge[] = {
+      {0.00, 0.00, 0.16, 0.25, 0.050, 0.045},  // up to the wrist
+      {0.16, 0.25, 0.44, 0.27, 0.045, 0.038},
+      {0.44, 0.27, 0.72, 0.06, 0.038, 0.028},  // down to the tip
+  };
+  static const Capsule2 kFeathers[] = {
+      {0.42, 0.16, 0.78, -0.01, 0.060, 0.020}, {0.38, 0.12, 0.71, -0.11, 0.060, 0.020},
+      {0.34, 0.08, 0.62, -0.20, 0.060, 0.020}, {0.29, 0.05, 0.52, -0.27, 0.060, 0.020},
+      {0.24, 0.03, 0.41, -0.32, 0.060, 0.020}, {0.17, 0.01, 0.29, -0.35, 0.060, 0.022},
+      {0.09, 0.00, 0.16, -0.34, 0.060, 0.024},
   };
   const Vec3 root{0.035 * side, 0.64, 0.075};
   const Vec3 u = Normalized({side, 0.0, 0.75});
@@ -66,8 +73,9 @@ double Wing(Vec3 p, double side) {
   const Vec3 w = Normalized(Cross(u, v));
   Vec3 q = p - root;
   double a = Dot(q, u), b = Dot(q, v), c = Dot(q, w);
-  double flat = 1e9;
-  for (const Capsule2& part : kParts) flat = SmoothUnion(flat, Capsule2Distance(a, b, part), 0.05);
+  double flat = EllipseDistance(a, b, 0.32, 0.08, 0.30, 0.17);
+  for (const Capsule2& part : kEdge) flat = SmoothUnion(flat, Capsule2Distance(a, b, part), 0.05);
+  for (const Capsule2& part : kFeathers) flat = SmoothUnion(flat, Capsule2Distance(a, b, part), 0.04);
   // Thinner towards the tips.
   double half_thickness = 0.016 - 0.006 * std::clamp(a / 0.8, 0.0, 1.0);
   double across = std::fabs(c) - half_thickness;

@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
   Report("angel", angel);
   Report("table", table);
 
-  if (options.preview != nullptr && !WritePreview(options.preview, angel, table, 640, 480, options.turn)) {
+  if (options.preview != nullptr && !WritePreview(options.preview, angel, table, 800, 600, options.turn)) {
     std::fprintf(stderr, "veltrane-modelgen: cannot write '%s': %s\n", options.preview, std::strerror(errno));
     return 1;
   }

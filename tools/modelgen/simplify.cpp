@@ -72,23 +72,29 @@ class Simplifier {
       for (int v : t) faces_of_[v].push_back(f);
     }
     live_vertices_ = static_cast<int>(count);
-    for (int v = 0; v < live_vertices_; ++v) PushEdgesOf(v, /*only_greater=*/true);
   }
 
   bool Run(int target) {
-    while (live_vertices_ > target) {
-      if (heap_.empty()) {
-        Compact();
-        return false;
+    // Refused collapses may become allowed once their surroundings change, so the edges are
+    // queued again in rounds until a round collapses nothing.
+    bool progress = true;
+    while (live_vertices_ > target && progress) {
+      progress = false;
+      for (int v = 0; v < static_cast<int>(alive_.size()); ++v) {
+        if (alive_[v]) PushEdgesOf(v, /*only_greater=*/true);
       }
-      Candidate c = heap_.top();
-      heap_.pop();
-      if (!alive_[c.u] || !alive_[c.v] || stamp_[c.u] != c.stamp_u || stamp_[c.v] != c.stamp_v) continue;
-      if (!CanCollapse(c.u, c.v, c.position)) continue;
-      Collapse(c.u, c.v, c.position);
+      while (live_vertices_ > target && !heap_.empty()) {
+        Candidate c = heap_.top();
+        heap_.pop();
+        if (!alive_[c.u] || !alive_[c.v] || stamp_[c.u] != c.stamp_u || stamp_[c.v] != c.stamp_v) continue;
+        if (!CanCollapse(c.u, c.v, c.position)) continue;
+        Collapse(c.u, c.v, c.position);
+        progress = true;
+      }
+      heap_ = {};
     }
     Compact();
-    return true;
+    return live_vertices_ == target;
   }
 
  private:
@@ -190,10 +196,7 @@ class Simplifier {
     mesh_.positions[u] = to;
     quadric_[u] += quadric_[v];
     ++stamp_[u];
-    for (int w : Neighbours(u)) ++stamp_[w];
-    // The neighbours' edges are queued again: a collapse refused before may be allowed now
-    // that the triangles around them have changed.
-    for (int w : Neighbours(u)) PushEdgesOf(w, false);
+    PushEdgesOf(u, false);
   }
 
   void Compact() {

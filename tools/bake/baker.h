@@ -35,9 +35,9 @@ struct BakeOptions {
   int validation = 48;         // directions that choose the spread
   BakeFormat format = BakeFormat::kDct;
   int jobs = 0;                // 0: every core
-  double disc_radius_deg = 18.0;
+  double disc_radius_deg = 20.0;
   int disc_samples = 96;
-  double relative_ridge = 3e-3;
+  double relative_ridge = 2e-3;
   double bits_per_pixel = 3.0;
   FILE* log = stdout;          // progress and the report; nullptr: quiet
   bool progress_bar = false;   // a bar (terminal) rather than a line per stage

@@ -332,9 +332,10 @@ bool Encode(Bake& b) {
   const bool raw = o.format != BakeFormat::kDct, dct = o.format != BakeFormat::kRaw;
   b.figures.raw_bytes = 4 * values;
   b.progress.Begin("encode", 1 + (dct ? 2 : 0));
-  // A coefficient file of the other format left from an earlier bake would be loaded instead
-  // of (raw) or beside (compressed) the new one: remove it.
-  std::remove((raw ? dct_path : raw_path).c_str());
+  // A coefficient file of a format not written now, left from an earlier bake, would be loaded
+  // instead of the new one (the viewer prefers the raw file) or lie beside it: remove it.
+  if (!raw) std::remove(raw_path.c_str());
+  if (!dct) std::remove(dct_path.c_str());
   if (raw) {
     if (!WriteFloatsLittleEndian(raw_path, b.coefficients.get(), values)) {
       std::fprintf(stderr, "bake: cannot write %s: %s\n", raw_path.c_str(), std::strerror(errno));

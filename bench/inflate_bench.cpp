@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "codec/container_writer.h"
 #include "codec/deflate_container.h"
 
@@ -142,6 +144,8 @@ BENCHMARK(BM_ReadDeflateZip)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // The console report, then our throughput as a share of zlib's for each payload.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  RatioReporter() : ConsoleReporter(isatty(1) ? OO_Defaults : OO_Tabular) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {

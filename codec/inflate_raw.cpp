@@ -103,9 +103,9 @@ inline void RefillFast(BitReader& in) {
   in.count |= 56;
 }
 
-// As many whole bytes as fit, one at a time, up to the end of the input.
+// Whole bytes, one at a time, up to at least 56 bits (never 64) or the end of the input.
 inline void RefillSlow(BitReader& in) {
-  while (in.count <= 56 && in.next < in.end) {
+  while (in.count < 56 && in.next < in.end) {
     in.bits |= static_cast<uint64_t>(*in.next++) << in.count;
     in.count += 8;
   }
@@ -416,7 +416,11 @@ InflateResult InflateRaw(const unsigned char* in, size_t in_size, unsigned char*
         break;
     }
   }
-  const size_t consumed = static_cast<size_t>(d.in.next - in) - (d.in.count >> 3);
+  // Running out of input uses all of it; otherwise the whole bytes left in the bit buffer go
+  // back to the input.
+  const size_t consumed = status == InflateStatus::kEndOfInput
+                              ? in_size
+                              : static_cast<size_t>(d.in.next - in) - (d.in.count >> 3);
   return {status, static_cast<size_t>(d.out - out), consumed};
 }
 

@@ -15,7 +15,17 @@
 // Handles are small opaque values; nullptr is the invalid handle. cgGetNamedParameter returns
 // it for a name the program does not have (GLSL also drops uniforms that a shader never
 // reads), and every operation on it does nothing and raises no error: callers never test
-// parameter handles.
+// parameter handles. Any other handle that is not (or no longer) live is refused with the
+// matching CG_INVALID_*_HANDLE_ERROR.
+//
+// Per GL context: which profiles are enabled and which program each stage runs. Render
+// targets draw in GL contexts of their own that share objects with the window's; binding a
+// program there does not touch the window's stages. Parameter values and texture choices
+// belong to the program and hold in every context.
+//
+// Errors: each failing operation records its error (cgGetError takes and clears it) and then
+// runs the callback set with cgSetErrorCallback, if any; an error raised while the callback
+// runs is recorded but does not run it again.
 #pragma once
 
 #include <GL/glew.h>
@@ -75,6 +85,9 @@ CGprofile cgGLGetLatestProfile(CGGLenum profile_type);
 void cgGLSetOptimalOptions(CGprofile profile);
 
 // program_type must be CG_SOURCE; entry and args are accepted and ignored (GLSL's entry is main).
+// The file is read, compiled for the profile's stage and linked before this returns; the compile
+// and link log becomes the context's listing. Returns nullptr on failure (CG_FILE_READ_ERROR,
+// CG_COMPILER_ERROR, ...). Each sampler of the program gets a texture unit of its own.
 CGprogram cgCreateProgramFromFile(CGcontext context, CGenum program_type, const char* program_file,
                                   CGprofile profile, const char* entry, const char** args);
 void cgDestroyProgram(CGprogram program);
@@ -84,16 +97,23 @@ void cgGLEnableProfile(CGprofile profile);
 void cgGLDisableProfile(CGprofile profile);
 
 CGparameter cgGetNamedParameter(CGprogram program, const char* name);
+// Float and vector parameters: the values given set the first components, the rest keep theirs.
 void cgGLSetParameter1f(CGparameter param, float x);
 void cgGLSetParameter3f(CGparameter param, float x, float y, float z);
 void cgGLSetParameter4f(CGparameter param, float x, float y, float z, float w);
+// Reads the GL matrix now (modelview, projection, texture, or projection * modelview) and sets
+// it, transformed, into a mat4 parameter. A singular matrix asked for with an inverse raises
+// CG_INVALID_PARAMETER_ERROR and leaves the value as it was.
 void cgGLSetStateMatrixParameter(CGparameter param, CGGLenum matrix, CGGLenum transform);
+// Sampler parameters: Set remembers the texture; Enable binds it on the sampler's own unit
+// (target from the sampler's type: 2D, rectangle, ...) in the current context, Disable unbinds
+// that unit. Both leave texture unit 0 active.
 void cgGLSetTextureParameter(CGparameter param, GLuint texture);
 void cgGLEnableTextureParameter(CGparameter param);
 void cgGLDisableTextureParameter(CGparameter param);
 
 CGerror cgGetError(void);
 const char* cgGetErrorString(CGerror error);
-const char* cgGetLastListing(CGcontext context);
+const char* cgGetLastListing(CGcontext context);  // never null; "" for an unknown context
 void cgSetErrorCallback(CGerrorCallbackFunc func);
 CGerrorCallbackFunc cgGetErrorCallback(void);

@@ -41,7 +41,7 @@ struct DctParts {
 
 FILE* OpenBytes(const std::vector<unsigned char>& bytes) {
   FILE* f = std::tmpfile();
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::rewind(f);
   return f;
 }

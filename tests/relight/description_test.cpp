@@ -1,6 +1,7 @@
 #include "relight/description.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -9,7 +10,8 @@ namespace {
 
 std::string WriteTemp(const std::string& text) {
   static int serial = 0;
-  std::string path = testing::TempDir() + "description_" + std::to_string(serial++) + ".qdx";
+  std::string path = testing::TempDir() + "description_" + std::to_string(getpid()) + "_" +
+                     std::to_string(serial++) + ".qdx";
   FILE* f = std::fopen(path.c_str(), "wb");
   std::fwrite(text.data(), 1, text.size(), f);
   std::fclose(f);
@@ -41,6 +43,7 @@ TEST(RelightDescription, ExampleFileAndInitialState) {
   EXPECT_FALSE(HasBasePath(fresh) || HasEncodedFile(fresh) || HasLightEyeTransform(fresh));
   EXPECT_EQ(fresh.Read(nullptr), kReadNoFileName);
   EXPECT_EQ(fresh.Read("/nonexistent/lightmap.qdx"), kReadFailed);
+  EXPECT_EQ(fresh.Read(testing::TempDir().c_str()), kReadFailed);  // a directory reads nothing
   EXPECT_EQ(fresh.refer_width, -1);
   EXPECT_EQ(fresh.srbf_center_count, 0);
   EXPECT_EQ(fresh.srbf_spread, -1.0f);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -25,7 +26,7 @@ ToolRun Describe(const std::string& args) {
 }
 
 std::string WriteTemp(const char* name, const std::string& text) {
-  std::string path = testing::TempDir() + name;
+  std::string path = testing::TempDir() + std::to_string(getpid()) + "_" + name;
   FILE* f = std::fopen(path.c_str(), "wb");
   std::fwrite(text.data(), 1, text.size(), f);
   std::fclose(f);

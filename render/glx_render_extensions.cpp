@@ -1,0 +1,40 @@
+#include "render/glx_render_extensions.h"
+
+#include <GL/glew.h>
+#include <GL/glx.h>
+
+namespace veltrane {
+
+GlxRenderCapabilities QueryGlxRenderCapabilities() {
+  GlxRenderCapabilities caps;
+  Display* display = glXGetCurrentDisplay();
+  if (display == nullptr || glXGetCurrentContext() == nullptr) return caps;
+
+  int glx_major = 0, glx_minor = 0;
+  const bool glx13 = glXQueryVersion(display, &glx_major, &glx_minor) &&
+                     (glx_major > 1 || (glx_major == 1 && glx_minor >= 3));
+  // The entry points are GLEW's: without glewInit they are missing, and so is everything here.
+  const bool fbo = (GLEW_VERSION_3_0 || GLEW_ARB_framebuffer_object) &&
+                   glGenFramebuffers != nullptr && glCheckFramebufferStatus != nullptr;
+  const bool float_textures = GLEW_VERSION_3_0 || GLEW_ARB_texture_float;
+  const bool rectangle = GLEW_VERSION_3_1 || GLEW_ARB_texture_rectangle ||
+                         GLEW_EXT_texture_rectangle || GLEW_NV_texture_rectangle;
+
+  RenderExtensions& ext = caps.extensions;
+  ext.wgl_arb_pbuffer = fbo && glx13;
+  ext.wgl_arb_pixel_format = fbo && glx13;
+  ext.wgl_arb_render_texture = fbo && glx13;
+  ext.nv_float_buffer = fbo && float_textures && rectangle;
+  ext.ati_pixel_format_float = fbo && float_textures;
+  ext.ati_texture_float = float_textures;
+  ext.nv_texture_rectangle = rectangle;
+  ext.arb_depth_texture = GLEW_VERSION_1_4 || GLEW_ARB_depth_texture;
+  ext.sgis_generate_mipmap = GLEW_VERSION_1_4 || GLEW_SGIS_generate_mipmap;
+  ext.ext_texture_filter_anisotropic =
+      GLEW_VERSION_4_6 || GLEW_ARB_texture_filter_anisotropic || GLEW_EXT_texture_filter_anisotropic;
+  caps.fence_sync = (GLEW_VERSION_3_2 || GLEW_ARB_sync) && glFenceSync != nullptr &&
+                    glWaitSync != nullptr && glDeleteSync != nullptr;
+  return caps;
+}
+
+}  // namespace veltrane

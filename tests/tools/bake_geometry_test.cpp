@@ -204,6 +204,26 @@ TEST(GroundTruth, DiscSoftensTheShadowEdge) {
   }
 }
 
+TEST(GroundTruth, AngelsFacesTurnedToTheLightCastItsWholeShadow) {
+  // The built-in angel is wound outwards, so skipping faces turned away changes nothing.
+  GroundTruthScene culled;
+  ASSERT_TRUE(BuiltInGroundTruthScene(0, 0.0, &culled));
+  ASSERT_TRUE(culled.front_faces_only);
+  GroundTruthScene all = culled;
+  all.front_faces_only = false;
+  const int w = 128, h = 128;
+  std::vector<float> a(w * h), b(w * h);
+  GroundTruthScratch scratch;
+  int shadowed = 0;
+  for (const Vec3d& l : JitteredBand(12, 0.0, 80.0, 9)) {
+    RenderGroundTruth(culled, l, FullGrid(w, h), a.data(), &scratch);
+    RenderGroundTruth(all, l, FullGrid(w, h), b.data(), &scratch);
+    ASSERT_EQ(a, b);
+    for (float v : a) shadowed += v == 0.0f;
+  }
+  EXPECT_GT(shadowed, 12 * 50);  // the angel does cast shadows
+}
+
 TEST(SphereSets, HemiHammersleyIsEqualAreaOverTheUpperHemisphere) {
   EXPECT_EQ(RadicalInverse2(1), 0.5);
   EXPECT_EQ(RadicalInverse2(2), 0.25);

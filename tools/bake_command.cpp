@@ -1,8 +1,121 @@
-#include <cstdio>
+// veltrane-tool bake: makes the viewer's data set from the built-in scene (tools/bake/baker.h).
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "tools/bake/baker.h"
 #include "tools/tool_commands.h"
 
+namespace {
+
+void PrintBakeUsage(FILE* out) {
+  std::fprintf(out,
+               "usage: veltrane-tool bake [--out DIR] [--resolution W H] [--centers N] [--spread S|auto]\n"
+               "                          [--samples K] [--format dct|raw|both] [--jobs J]\n"
+               "                          [--bits-per-pixel B]\n"
+               "\n"
+               "Renders the table top's light maps of the built-in scene (with the angel's soft shadow),\n"
+               "fits them to SRBF lobes and writes a run directory for the viewer: lightmap.qdx,\n"
+               "data/lightmap.rbf(.dct), wood.ppm, shader/dir/*.cgz, bake-report.txt and .png.\n"
+               "\n"
+               "  --out DIR           run directory, created if missing (default: run)\n"
+               "  --resolution W H    light-map size in texels, 1 to 4096 (default: 512 512)\n"
+               "  --centers N         SRBF centres over the upper hemisphere, 1 to 25 (default: 25)\n"
+               "  --spread S|auto     kernel spread sigma in radians, or auto: chosen by held-out error\n"
+               "                      (default: auto)\n"
+               "  --samples K         fitting directions, at least N and 25 (default: 256)\n"
+               "  --format F          coefficient file: dct, raw or both (default: dct)\n"
+               "  --jobs J            worker threads (default: every core)\n"
+               "  --bits-per-pixel B  DCT budget per coefficient value, above 0 to 12 (default: 3)\n");
+}
+
+int UsageError(const char* why, const char* what) {
+  std::fprintf(stderr, "veltrane-tool bake: %s%s%s\n\n", why, what[0] != '\0' ? ": " : "", what);
+  PrintBakeUsage(stderr);
+  return 2;
+}
+
+bool ParseInt(const char* text, int* value) {
+  errno = 0;
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || v < -1000000000L || v > 1000000000L) return false;
+  *value = static_cast<int>(v);
+  return true;
+}
+
+bool ParseReal(const char* text, double* value) {
+  errno = 0;
+  char* end = nullptr;
+  const double v = std::strtod(text, &end);
+  if (errno != 0 || end == text || *end != '\0') return false;
+  *value = v;
+  return true;
+}
+
+}  // namespace
+
 int BakeCommand(int argc, char** argv) {
-  std::fprintf(stderr, "veltrane-tool %s: not built yet\n", argv[0]);
-  return 1;
+  veltrane::BakeOptions options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      PrintBakeUsage(stdout);
+      return 0;
+    }
+    const int values = arg == "--resolution" ? 2 : 1;
+    const bool known = arg == "--out" || arg == "--resolution" || arg == "--centers" ||
+                       arg == "--spread" || arg == "--samples" || arg == "--format" ||
+                       arg == "--jobs" || arg == "--bits-per-pixel";
+    if (!known) return UsageError("unknown argument", argv[i]);
+    if (i + values >= argc) return UsageError("missing value for", argv[i]);
+    const char* value = argv[i + 1];
+    if (arg == "--out") {
+      options.out_dir = value;
+    } else if (arg == "--resolution") {
+      if (!ParseInt(argv[i + 1], &options.width) || !ParseInt(argv[i + 2], &options.height)) {
+        return UsageError("--resolution needs two integers", "");
+      }
+    } else if (arg == "--centers") {
+      if (!ParseInt(value, &options.centres)) return UsageError("--centers needs an integer", value);
+    } else if (arg == "--spread") {
+      double spread = 0.0;
+      if (std::strcmp(value, "auto") == 0) {
+        options.auto_spread = true;
+      } else if (ParseReal(value, &spread)) {
+        options.auto_spread = false;
+        options.spread = static_cast<float>(spread);
+      } else {
+        return UsageError("--spread needs a number of radians or auto", value);
+      }
+    } else if (arg == "--samples") {
+      if (!ParseInt(value, &options.samples)) return UsageError("--samples needs an integer", value);
+    } else if (arg == "--format") {
+      if (std::strcmp(value, "dct") == 0) {
+        options.format = veltrane::BakeFormat::kDct;
+      } else if (std::strcmp(value, "raw") == 0) {
+        options.format = veltrane::BakeFormat::kRaw;
+      } else if (std::strcmp(value, "both") == 0) {
+        options.format = veltrane::BakeFormat::kBoth;
+      } else {
+        return UsageError("--format needs dct, raw or both", value);
+      }
+    } else if (arg == "--jobs") {
+      if (!ParseInt(value, &options.jobs) || options.jobs < 1) {
+        return UsageError("--jobs needs a positive integer", value);
+      }
+    } else if (arg == "--bits-per-pixel") {
+      if (!ParseReal(value, &options.bits_per_pixel)) return UsageError("--bits-per-pixel needs a number", value);
+    }
+    i += values;
+  }
+  std::string why;
+  if (!veltrane::CheckBakeOptions(options, &why)) return UsageError(why.c_str(), "");
+  options.log = stdout;
+  options.progress_bar = isatty(fileno(stdout)) != 0;
+  return veltrane::RunBake(options, nullptr);
 }

@@ -1,0 +1,58 @@
+// The baker: makes a complete run directory for the viewer from the built-in scene.
+//
+//   out/lightmap.qdx            the relighting description
+//   out/data/lightmap.rbf       raw SRBF coefficients (--format raw or both)
+//   out/data/lightmap.rbf.dct   DCT-compressed coefficients (--format dct or both)
+//   out/wood.ppm                the wood texture
+//   out/shader/dir/NAME.cgz     the seven shader sources in deflate containers
+//   out/bake-report.txt, out/bake-report.png
+//
+// Ground-truth light maps of the table top (shadowed by the angel) are rendered for fitting
+// directions over the upper hemisphere, fitted per texel by least squares with a small ridge
+// term to Gaussian SRBF lobes at HEMI_HAMMERSLEY centres, and measured at held-out directions
+// against the truth, against a spherical-harmonics fit of the same size, and after 16-bit
+// float storage and DCT compression.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "tools/bake/bake_report.h"
+
+namespace veltrane {
+
+enum class BakeFormat { kDct, kRaw, kBoth };
+
+struct BakeOptions {
+  std::string out_dir = "run";
+  int width = 512, height = 512;
+  int centres = 25;            // 1 .. 25 (the viewer's limit)
+  bool auto_spread = true;
+  float spread = 0.0f;         // radians, when not automatic
+  int samples = 256;           // fitting directions K
+  int heldout = 96;            // held-out directions over the hemisphere
+  int band_heldout = 32;       // held-out directions with theta in [30, 45) degrees
+  int validation = 48;         // directions that choose the spread
+  BakeFormat format = BakeFormat::kDct;
+  int jobs = 0;                // 0: every core
+  double disc_radius_deg = 20.0;
+  int disc_samples = 96;
+  double relative_ridge = 2e-3;
+  double bits_per_pixel = 3.0;
+  FILE* log = stdout;          // progress and the report; nullptr: quiet
+  bool progress_bar = false;   // a bar (terminal) rather than a line per stage
+};
+
+// The run directory's names.
+constexpr const char* kDescriptionName = "lightmap.qdx";
+constexpr const char* kBasePath = "data";
+constexpr const char* kEncodedFile = "lightmap";
+
+// Checks the options' ranges; on a fault writes why into *why and returns false.
+bool CheckBakeOptions(const BakeOptions& options, std::string* why);
+
+// Runs the bake. Returns 0 on success; 1 after printing a message on standard error when a
+// file cannot be written, memory runs out or the built-in model has no table top.
+int RunBake(const BakeOptions& options, BakeFigures* figures);
+
+}  // namespace veltrane

@@ -1,0 +1,26 @@
+// The SRBF basis as the viewer evaluates it: centre directions from the description's angles,
+// and the Gaussian kernel of the angle between a light direction and each centre.
+#pragma once
+
+#include <vector>
+
+#include "tools/bake/sphere_sets.h"
+#include "tools/bake/vec3.h"
+
+namespace veltrane {
+
+// Unit direction of a centre given in degrees, rounded as the viewer rounds it (identity
+// light-eye transform).
+Vec3d CentreDirection(const SphereAngles& centre);
+
+// K x N matrix, row by row: kernel value of centre i for direction k.
+std::vector<double> SrbfDesignMatrix(const std::vector<Vec3d>& directions,
+                                     const std::vector<Vec3d>& centres, float sigma);
+
+// One row: the N kernel values for direction l.
+void SrbfKernelRow(Vec3d l, const std::vector<Vec3d>& centres, float sigma, float* out);
+
+// K x 25 (bands 0 to 4) real spherical-harmonic design matrix, row by row.
+std::vector<double> ShDesignMatrix(const std::vector<Vec3d>& directions, int bands);
+
+}  // namespace veltrane

@@ -49,12 +49,12 @@ done
 sleep 3
 screenshot="$build/screenshot.png"
 import -window "$window" "$screenshot"
-xdotool mousemove --window "$window" 5 5 key --window "$window" p
+xdotool mousemove --window "$window" 5 5 key --window "$window" p 2>/dev/null || true
 for _ in $(seq 1 600); do
   grep -q ' fps$' "$log/stderr" && break
   sleep 0.1
 done
-xdotool key --window "$window" q
+xdotool key --window "$window" q 2>/dev/null || true
 status=0
 wait "$viewer" || status=$?
 cat "$log/stderr" >&2

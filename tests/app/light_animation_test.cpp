@@ -1,4 +1,4 @@
-// The light's circle and polar sweep, and the drag rules of the view.
+// The light's circle and its polar sweep.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -51,53 +51,10 @@ TEST(LightAnimationTest, CirclesIn46StepsAndSweepsThePolarAngleBetween30And45) {
   EXPECT_EQ(light_azimuth, -800.0f);
   EXPECT_EQ(light_polar, 37.0f);
 
-  // Paused: the direction is still recomputed, the angles stay.
+  // Paused, the angles stay.
   Keyboard('a', 0, 0);
   Idle();
   EXPECT_EQ(light_azimuth, -800.0f);
-  Keyboard('A', 0, 0);
-  EXPECT_EQ(light_moving, 1);
-}
-
-TEST(LightAnimationTest, DragsRotateAndZoomWithinTheirLimits) {
-  ASSERT_TRUE(EnsureGlWindow());
-  window_id = GlTestWindowId();
-  window_width = 200;
-  window_height = 100;
-  view_rot_x = view_rot_y = 0.0f;
-  view_translation[2] = -4.0f;
-
-  // Zoom: under 7 pixels per motion event changes nothing, but the position still moves on.
-  drag_mode = 2;
-  dragging = 1;
-  last_mouse_x = last_mouse_y = 0;
-  for (int y = 6; y <= 60; y += 6) Motion(0, y);
-  EXPECT_EQ(view_translation[2], -4.0f);
-  Motion(0, 60 + 14);
-  EXPECT_EQ(view_translation[2], -3.0f);  // closer than -3 is clamped
-  Motion(0, 74 - 700);
-  EXPECT_EQ(view_translation[2], -30.0f);
-
-  // Rotate: a full width turns 360 degrees about Y, which wraps to 0; X stays within -10 .. 60,
-  // but reaching 360 resets it to 0 first.
-  drag_mode = 1;
-  last_mouse_x = last_mouse_y = 0;
-  Motion(50, 10);
-  EXPECT_FLOAT_EQ(view_rot_y, 90.0f);
-  EXPECT_FLOAT_EQ(view_rot_x, 36.0f);
-  Motion(250, 10);
-  EXPECT_EQ(view_rot_y, 0.0f);
-  Motion(250, 20);
-  EXPECT_EQ(view_rot_x, 60.0f);
-  view_rot_x = 330.0f;
-  Motion(250, 30);
-  EXPECT_EQ(view_rot_x, 0.0f);
-
-  // Not dragging: only the position is kept.
-  dragging = 0;
-  Motion(7, 9);
-  EXPECT_EQ(last_mouse_x, 7);
-  EXPECT_EQ(view_rot_x, 0.0f);
 }
 
 }  // namespace

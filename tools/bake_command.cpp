@@ -16,7 +16,7 @@ void PrintBakeUsage(FILE* out) {
   std::fprintf(out,
                "usage: veltrane-tool bake [--out DIR] [--resolution W H] [--centers N] [--spread S|auto]\n"
                "                          [--samples K] [--format dct|raw|both] [--jobs J]\n"
-               "                          [--bits-per-pixel B]\n"
+               "                          [--bits-per-pixel B] [--light-radius DEG]\n"
                "\n"
                "Renders the table top's light maps of the built-in scene (with the angel's soft shadow),\n"
                "fits them to SRBF lobes and writes a run directory for the viewer: lightmap.qdx,\n"
@@ -30,7 +30,9 @@ void PrintBakeUsage(FILE* out) {
                "  --samples K         fitting directions, at least N and 25 (default: 256)\n"
                "  --format F          coefficient file: dct, raw or both (default: dct)\n"
                "  --jobs J            worker threads (default: every core)\n"
-               "  --bits-per-pixel B  DCT budget per coefficient value, above 0 to 12 (default: 3)\n");
+               "  --bits-per-pixel B  DCT budget per coefficient value, above 0 to 12 (default: 3)\n"
+               "  --light-radius DEG  angular radius of the light's disc, 0 to 45; smaller gives sharper\n"
+               "                      shadows that 25 lobes follow less closely (default: 20)\n");
 }
 
 int UsageError(const char* why, const char* what) {
@@ -70,7 +72,7 @@ int BakeCommand(int argc, char** argv) {
     const int values = arg == "--resolution" ? 2 : 1;
     const bool known = arg == "--out" || arg == "--resolution" || arg == "--centers" ||
                        arg == "--spread" || arg == "--samples" || arg == "--format" ||
-                       arg == "--jobs" || arg == "--bits-per-pixel";
+                       arg == "--jobs" || arg == "--bits-per-pixel" || arg == "--light-radius";
     if (!known) return UsageError("unknown argument", argv[i]);
     if (i + values >= argc) return UsageError("missing value for", argv[i]);
     const char* value = argv[i + 1];
@@ -110,6 +112,8 @@ int BakeCommand(int argc, char** argv) {
       }
     } else if (arg == "--bits-per-pixel") {
       if (!ParseReal(value, &options.bits_per_pixel)) return UsageError("--bits-per-pixel needs a number", value);
+    } else if (arg == "--light-radius") {
+      if (!ParseReal(value, &options.disc_radius_deg)) return UsageError("--light-radius needs a number of degrees", value);
     }
     i += values;
   }

@@ -54,4 +54,4 @@ awk -v d="$turned" 'BEGIN { exit !(d > 0.02) }' || fail "a left drag did not tur
 press q
 wait_viewer_exit
 expect_status 0 "q"
-echo "viewer_picture: ok"
+echo "viewer_picture: ok (table top rgb $r $g $b, angel rgb $ar $ag $ab, moving $moving, paused $still, turned $turned)"

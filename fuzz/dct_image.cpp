@@ -7,24 +7,13 @@
 
 #include "codec/dct_image.h"
 #include "codec/deflate_container.h"
-#include "common/fatal.h"
+#include "fuzz/fuzz_support.h"
 
-namespace {
-
-struct FatalUnwind {
-  int status;
-};
-
-void UnwindOnFatal(int status) { throw FatalUnwind{status}; }
-
-}  // namespace
+using veltrane::fuzz::FatalUnwind;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  veltrane::SetFatalHandler(&UnwindOnFatal);
+  veltrane::fuzz::PrepareHarness();
   veltrane::SetDctImageMaxPixels(int64_t{1} << 20);
-  // Only the C library's stderr stream is replaced: libFuzzer keeps the stream it took at
-  // start-up and the sanitizers write to descriptor 2, so their reports still show.
-  if (FILE* quiet = std::fopen("/dev/null", "w")) stderr = quiet;
   return 0;
 }
 

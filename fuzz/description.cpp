@@ -10,13 +10,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "common/fatal.h"
+#include "fuzz/fuzz_support.h"
 
 namespace {
-
-struct FatalExitError {};
-
-void ThrowOnFatal(int) { throw FatalExitError{}; }
 
 std::string InputPath() {
   const char* dir = std::getenv("TMPDIR");
@@ -26,9 +22,13 @@ std::string InputPath() {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  veltrane::fuzz::PrepareHarness();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = InputPath();
-  veltrane::SetFatalHandler(&ThrowOnFatal);
   FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) return 0;
   std::fwrite(data, 1, size, f);
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     RelightDescription record;
     record.Read(path.c_str());
-  } catch (const FatalExitError&) {
+  } catch (const veltrane::fuzz::FatalUnwind&) {
     // The parser has no fatal faults; a throw here would still unwind cleanly.
   }
   std::remove(path.c_str());

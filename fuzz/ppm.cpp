@@ -8,23 +8,18 @@
 #include <string>
 
 #include "codec/ppm.h"
-#include "common/fatal.h"
+#include "fuzz/fuzz_support.h"
 
 namespace {
 
-struct FatalUnwind {
-  int status;
-};
-
-void UnwindOnFatal(int status) { throw FatalUnwind{status}; }
+using veltrane::fuzz::FatalUnwind;
 
 std::string g_path;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  veltrane::SetFatalHandler(&UnwindOnFatal);
-  if (FILE* quiet = std::fopen("/dev/null", "w")) stderr = quiet;
+  veltrane::fuzz::PrepareHarness();
   // A file in memory where there is /dev/shm: writing each input is then cheap.
   for (const char* dir : {"/dev/shm", "/tmp"}) {
     std::string candidate = std::string(dir) + "/veltrane-fuzz-ppm-XXXXXX";

@@ -12,38 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "support/tool_test.h"
+
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using veltrane::test::ReadFile;
+using veltrane::test::ToolRun;
+using veltrane::test::WriteFile;
 
-class DctToolTest : public testing::Test {
+class DctToolTest : public veltrane::test::ToolTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/veltrane-dct-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
-  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-
-  ToolRun Tool(const std::string& args) const {
-    const std::string command = std::string(VELTRANE_BINARY_DIR "/veltrane-tool ") + args + " >" + Path("stdout") +
-                                " 2>" + Path("stderr");
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read(Path("stdout")), Read(Path("stderr"))};
-  }
-
-  static std::string Read(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-  }
-  static void Write(const std::string& path, const std::string& data) { std::ofstream(path, std::ios::binary) << data; }
-
   // width x height little-endian float32 values of a smooth image.
   static std::string Floats(int width, int height) {
     std::string bytes;
@@ -70,7 +48,7 @@ class DctToolTest : public testing::Test {
 };
 
 TEST_F(DctToolTest, EncodeThenDecodeRoundTrips) {
-  Write(Path("in.f32"), Floats(21, 13));
+  WriteFile(Path("in.f32"), Floats(21, 13));
   const ToolRun enc = Tool("dct-encode " + Path("in.f32") + " 21 13 " + Path("x.dct") + " --bits-per-pixel 4");
   ASSERT_EQ(enc.status, 0) << enc.err;
   double rms = -1, max_abs = -1;
@@ -82,12 +60,12 @@ TEST_F(DctToolTest, EncodeThenDecodeRoundTrips) {
   EXPECT_LE(rms, max_abs);
   EXPECT_LT(max_abs, 0.05);
   EXPECT_EQ(totalbits % 8, 0);
-  EXPECT_EQ(bytes, Read(Path("x.dct")).size());
+  EXPECT_EQ(bytes, ReadFile(Path("x.dct")).size());
 
   const ToolRun dec = Tool("dct-decode " + Path("x.dct") + " " + Path("out.f32"));
   ASSERT_EQ(dec.status, 0) << dec.err;
   EXPECT_EQ(dec.out, "21 13\n");
-  const std::string in = Read(Path("in.f32")), out = Read(Path("out.f32"));
+  const std::string in = ReadFile(Path("in.f32")), out = ReadFile(Path("out.f32"));
   ASSERT_EQ(out.size(), in.size());
   for (size_t i = 0; i < 21 * 13; ++i) ASSERT_NEAR(FloatAt(out, i), FloatAt(in, i), 0.05) << i;
 }
@@ -99,7 +77,7 @@ TEST_F(DctToolTest, HelpAndUsageErrors) {
     EXPECT_EQ(help.out.rfind(std::string("usage: veltrane-tool ") + command, 0), 0u) << help.out;
     EXPECT_EQ(help.err, "");
   }
-  Write(Path("in.f32"), Floats(8, 8));
+  WriteFile(Path("in.f32"), Floats(8, 8));
   const std::string in = Path("in.f32"), out = Path("o");
   for (const std::string& args :
        {std::string("dct-encode"), "dct-encode " + in + " 8 8", "dct-encode " + in + " 8x 8 " + out,
@@ -114,7 +92,7 @@ TEST_F(DctToolTest, HelpAndUsageErrors) {
 }
 
 TEST_F(DctToolTest, FileFaults) {
-  Write(Path("in.f32"), Floats(8, 8));
+  WriteFile(Path("in.f32"), Floats(8, 8));
   ToolRun r = Tool("dct-encode " + Path("missing") + " 8 8 " + Path("o"));
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot read"), std::string::npos);
@@ -124,7 +102,7 @@ TEST_F(DctToolTest, FileFaults) {
   r = Tool("dct-encode " + Path("in.f32") + " 8 8 " + Path("no/such/dir"));
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot write"), std::string::npos);
-  Write(Path("nan.f32"), std::string("\0\0\xc0\x7f", 4));
+  WriteFile(Path("nan.f32"), std::string("\0\0\xc0\x7f", 4));
   r = Tool("dct-encode " + Path("nan.f32") + " 1 1 " + Path("o"));
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot encode"), std::string::npos);
@@ -139,18 +117,18 @@ TEST_F(DctToolTest, FileFaults) {
 }
 
 TEST_F(DctToolTest, DecodeKeepsTheDecoderMessagesAndNamesItselfInChunkFaults) {
-  Write(Path("bad.dct"), "DXT\n8 8\n");
+  WriteFile(Path("bad.dct"), "DXT\n8 8\n");
   ToolRun r = Tool("dct-decode " + Path("bad.dct") + " " + Path("o"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "[DctImage::ReadDCTBits]: Signature not matching\n");
 
   // A wrong CRC in the only chunk's trailer (the file's last 8 bytes) is reported, and the
   // chunk's bytes still count.
-  Write(Path("in.f32"), Floats(16, 16));
+  WriteFile(Path("in.f32"), Floats(16, 16));
   ASSERT_EQ(Tool("dct-encode " + Path("in.f32") + " 16 16 " + Path("x.dct")).status, 0);
-  std::string file = Read(Path("x.dct"));
+  std::string file = ReadFile(Path("x.dct"));
   file[file.size() - 8] ^= 1;
-  Write(Path("x.dct"), file);
+  WriteFile(Path("x.dct"), file);
   r = Tool("dct-decode " + Path("x.dct") + " " + Path("o"));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "16 16\n");

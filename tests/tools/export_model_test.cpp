@@ -11,38 +11,16 @@
 #include <vector>
 
 #include "app/model.h"
+#include "support/tool_test.h"
 
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out, err;
-};
+using veltrane::test::ReadFile;
+using veltrane::test::ToolRun;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-class ExportModelTest : public testing::Test {
+class ExportModelTest : public veltrane::test::ToolTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/veltrane-export-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = std::string(pattern) + "/";
-  }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
-  ToolRun Tool(const std::string& args) const {
-    const std::string command =
-        VELTRANE_BINARY_DIR "/veltrane-tool export-model" + args + " >" + dir_ + "stdout 2>" + dir_ + "stderr";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ + "stdout"), ReadFile(dir_ + "stderr")};
-  }
-
-  std::string dir_;
+  ToolRun Tool(const std::string& args) const { return ToolTest::Tool("export-model" + args); }
 };
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -9,38 +9,15 @@
 #include <vector>
 
 #include "codec/container_writer.h"
+#include "support/tool_test.h"
 
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out, err;
-};
+using veltrane::test::ReadFile;
+using veltrane::test::ToolRun;
+using veltrane::test::WriteFile;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& data) { std::ofstream(path, std::ios::binary) << data; }
-
-class PackUnpackTest : public testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/veltrane-pack-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = std::string(pattern) + "/";
-  }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
-  ToolRun Tool(const std::string& args) const {
-    const std::string command = VELTRANE_BINARY_DIR "/veltrane-tool " + args + " >" + dir_ + "stdout 2>" + dir_ + "stderr";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ + "stdout"), ReadFile(dir_ + "stderr")};
-  }
-
-  std::string dir_;
-};
+class PackUnpackTest : public veltrane::test::ToolTest {};
 
 std::string Sample(size_t size) {
   std::string s;

@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   zlib1g-dev libglew-dev freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool imagemagick x11-apps mesa-utils
+  xvfb xauth xfonts-base xdotool imagemagick x11-apps mesa-utils
 )
 
 missing=()
@@ -22,4 +22,4 @@ SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+$SUDO apt-get install -y -qq "${missing[@]}"

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tools/bake/baker.h"
+#include "tools/tool_args.h"
 #include "tools/tool_commands.h"
 
 namespace {
@@ -41,24 +42,6 @@ int UsageError(const char* why, const char* what) {
   return 2;
 }
 
-bool ParseInt(const char* text, int* value) {
-  errno = 0;
-  char* end = nullptr;
-  const long v = std::strtol(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0' || v < -1000000000L || v > 1000000000L) return false;
-  *value = static_cast<int>(v);
-  return true;
-}
-
-bool ParseReal(const char* text, double* value) {
-  errno = 0;
-  char* end = nullptr;
-  const double v = std::strtod(text, &end);
-  if (errno != 0 || end == text || *end != '\0') return false;
-  *value = v;
-  return true;
-}
-
 }  // namespace
 
 int BakeCommand(int argc, char** argv) {
@@ -79,23 +62,23 @@ int BakeCommand(int argc, char** argv) {
     if (arg == "--out") {
       options.out_dir = value;
     } else if (arg == "--resolution") {
-      if (!ParseInt(argv[i + 1], &options.width) || !ParseInt(argv[i + 2], &options.height)) {
+      if (!ParseIntArg(argv[i + 1], &options.width) || !ParseIntArg(argv[i + 2], &options.height)) {
         return UsageError("--resolution needs two integers", "");
       }
     } else if (arg == "--centers") {
-      if (!ParseInt(value, &options.centres)) return UsageError("--centers needs an integer", value);
+      if (!ParseIntArg(value, &options.centres)) return UsageError("--centers needs an integer", value);
     } else if (arg == "--spread") {
       double spread = 0.0;
       if (std::strcmp(value, "auto") == 0) {
         options.auto_spread = true;
-      } else if (ParseReal(value, &spread)) {
+      } else if (ParseRealArg(value, &spread)) {
         options.auto_spread = false;
         options.spread = static_cast<float>(spread);
       } else {
         return UsageError("--spread needs a number of radians or auto", value);
       }
     } else if (arg == "--samples") {
-      if (!ParseInt(value, &options.samples)) return UsageError("--samples needs an integer", value);
+      if (!ParseIntArg(value, &options.samples)) return UsageError("--samples needs an integer", value);
     } else if (arg == "--format") {
       if (std::strcmp(value, "dct") == 0) {
         options.format = veltrane::BakeFormat::kDct;
@@ -107,13 +90,13 @@ int BakeCommand(int argc, char** argv) {
         return UsageError("--format needs dct, raw or both", value);
       }
     } else if (arg == "--jobs") {
-      if (!ParseInt(value, &options.jobs) || options.jobs < 1) {
+      if (!ParseIntArg(value, &options.jobs) || options.jobs < 1) {
         return UsageError("--jobs needs a positive integer", value);
       }
     } else if (arg == "--bits-per-pixel") {
-      if (!ParseReal(value, &options.bits_per_pixel)) return UsageError("--bits-per-pixel needs a number", value);
+      if (!ParseRealArg(value, &options.bits_per_pixel)) return UsageError("--bits-per-pixel needs a number", value);
     } else if (arg == "--light-radius") {
-      if (!ParseReal(value, &options.disc_radius_deg)) return UsageError("--light-radius needs a number of degrees", value);
+      if (!ParseRealArg(value, &options.disc_radius_deg)) return UsageError("--light-radius needs a number of degrees", value);
     }
     i += values;
   }

@@ -8,6 +8,7 @@
 
 #include "codec/dct_encoder.h"
 #include "tools/float32_file.h"
+#include "tools/tool_args.h"
 #include "tools/tool_commands.h"
 
 namespace {
@@ -18,21 +19,6 @@ void Usage(FILE* out) {
                "  Compresses IN, WIDTH x HEIGHT little-endian float32 values row by row, into the DCT\n"
                "  image file OUT at about B index bits per pixel (default 1, 0 .. 12), and prints\n"
                "  the error of the decoded plane against IN.\n");
-}
-
-bool ParseInt(const char* text, int* value) {
-  char* end = nullptr;
-  errno = 0;
-  const long v = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || errno == ERANGE || v < INT_MIN || v > INT_MAX) return false;
-  *value = static_cast<int>(v);
-  return true;
-}
-
-bool ParseDouble(const char* text, double* value) {
-  char* end = nullptr;
-  *value = std::strtod(text, &end);
-  return end != text && *end == '\0';
 }
 
 }  // namespace
@@ -48,7 +34,7 @@ int DctEncodeCommand(int argc, char** argv) {
   veltrane::DctEncodeOptions options;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--bits-per-pixel") == 0) {
-      if (i + 1 >= argc || !ParseDouble(argv[i + 1], &options.bits_per_pixel) || !(options.bits_per_pixel >= 0) ||
+      if (i + 1 >= argc || !ParseRealArg(argv[i + 1], &options.bits_per_pixel) || !(options.bits_per_pixel >= 0) ||
           options.bits_per_pixel > 12) {
         Usage(stderr);
         return 2;
@@ -59,7 +45,7 @@ int DctEncodeCommand(int argc, char** argv) {
     }
   }
   int width = 0, height = 0;
-  if (positional.size() != 4 || !ParseInt(positional[1], &width) || !ParseInt(positional[2], &height) || width <= 0 ||
+  if (positional.size() != 4 || !ParseIntArg(positional[1], &width) || !ParseIntArg(positional[2], &height) || width <= 0 ||
       height <= 0) {
     Usage(stderr);
     return 2;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codec/container_writer.h"
+#include "tools/tool_args.h"
 #include "tools/tool_commands.h"
 
 namespace {
@@ -45,10 +46,8 @@ int PackCommand(int argc, char** argv) {
     }
     if (std::strcmp(argv[i], "--chunk-size") == 0) {
       if (i + 1 >= argc) return UsageError("missing value for ", argv[i]);
-      char* end = nullptr;
-      errno = 0;
-      const long n = std::strtol(argv[++i], &end, 10);
-      if (errno != 0 || *end != '\0' || end == argv[i] || n < 1 || n > 32768) {
+      int n = 0;
+      if (!ParseIntArg(argv[++i], &n) || n < 1 || n > 32768) {
         return UsageError("chunk size must be 1 to 32768, not ", argv[i]);
       }
       options.chunk_size = static_cast<size_t>(n);

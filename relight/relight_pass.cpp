@@ -9,6 +9,7 @@
 #include "common/heap.h"
 #include "relight/coefficient_maps.h"
 #include "relight/globals.h"
+#include "relight/nearest_sampler.h"
 #include "relight/pass_timer.h"
 #include "relight/srbf_kernel.h"
 #include "render/render_texture.h"
@@ -53,6 +54,7 @@ void RenderRelightGroup(const float* kernel, int first, int end) {
   cgGLEnableProfile(fragment_profile);
   cgGLBindProgram(relight_program);
 
+  BindNearestSamplers(relight_map_param);
   float w = static_cast<float>(refer_width);
   float h = static_cast<float>(refer_height);
   glBegin(GL_QUADS);
@@ -65,6 +67,7 @@ void RenderRelightGroup(const float* kernel, int first, int end) {
   glTexCoord2f(0.0f, h);
   glVertex2f(-1.0f, 1.0f);
   glEnd();
+  UnbindNearestSamplers(relight_map_param);
 
   for (int s = 0; s < 5; ++s) cgGLDisableTextureParameter(relight_map_param[s]);
   cgGLDisableProfile(fragment_profile);

@@ -9,6 +9,7 @@ packages=(
   zlib1g-dev libglew-dev freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xfonts-base xdotool imagemagick x11-apps mesa-utils
+  glslang-tools
 )
 
 missing=()

@@ -111,6 +111,9 @@ void cgGLSetStateMatrixParameter(CGparameter param, CGGLenum matrix, CGGLenum tr
 void cgGLSetTextureParameter(CGparameter param, GLuint texture);
 void cgGLEnableTextureParameter(CGparameter param);
 void cgGLDisableTextureParameter(CGparameter param);
+// The texture unit of a sampler parameter, as GL_TEXTURE0 + unit; GL_INVALID_OPERATION (and
+// CG_INVALID_PARAMETER_TYPE_ERROR) for a parameter that is no sampler.
+GLenum cgGLGetTextureEnum(CGparameter param);
 
 CGerror cgGetError(void);
 const char* cgGetErrorString(CGerror error);

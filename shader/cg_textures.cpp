@@ -34,3 +34,8 @@ void cgGLEnableTextureParameter(CGparameter param) {
 void cgGLDisableTextureParameter(CGparameter param) {
   if (UsableSampler(param)) BindOnUnit(param, 0);
 }
+
+GLenum cgGLGetTextureEnum(CGparameter param) {
+  if (!UsableSampler(param)) return GL_INVALID_OPERATION;
+  return GL_TEXTURE0 + static_cast<GLenum>(param->unit);
+}

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/gl_context_events.h"
 #include "render/glx_render_extensions.h"
 
 namespace veltrane {
@@ -246,6 +247,15 @@ class GlxRenderPlatform : public RenderPlatform {
   std::vector<std::unique_ptr<Buffer>> buffers_;
   std::vector<std::unique_ptr<Context>> contexts_;
   std::map<GLenum, bool> renderable_;
+  // The texture that BindTexture last bound, and where: BindTexImage, which RenderTexture calls
+  // right after binding, takes it from here instead of asking GL (a query waits for a driver
+  // that runs on a thread of its own). Used once, then forgotten.
+  struct LastBinding {
+    GLXContext context = nullptr;
+    GLenum target = 0;
+    GLuint name = 0;
+  } last_binding_;
+  GLuint BoundTexture(GLenum target);
 };
 
 bool GlxRenderPlatform::Format::operator==(const Format& o) const {
@@ -729,8 +739,10 @@ bool GlxRenderPlatform::PrepareFramebuffer(Context* c) {
                                                          : GL_STENCIL_ATTACHMENT;
       glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, c->own_depth);
     }
-    // A new context's viewport is the size of the drawable it was first made current on.
+    // A new context's viewport and scissor box are the size of the drawable it was first made
+    // current on (the 1 x 1 pbuffer here): both become the target's.
     glViewport(0, 0, b->width, b->height);
+    glScissor(0, 0, b->width, b->height);
   }
 
   if (b->texture_format != WGL_NO_TEXTURE_ARB &&
@@ -763,12 +775,8 @@ bool GlxRenderPlatform::BindTexImage(PlatformHandle buffer, int which) {
   // The texture is drawn into in the buffer's context: it must be one object in both.
   if (ShareRoot(current) != ShareRoot(b->context->glx)) return false;
 
-  GLint name = 0;
-  glGetIntegerv(b->gl_target == GL_TEXTURE_RECTANGLE ? GL_TEXTURE_BINDING_RECTANGLE
-                                                     : GL_TEXTURE_BINDING_2D,
-                &name);
-  if (name == 0) return false;
-  const GLuint texture = static_cast<GLuint>(name);
+  const GLuint texture = BoundTexture(b->gl_target);
+  if (texture == 0) return false;
 
   if (which == WGL_FRONT_LEFT_ARB) {
     if (b->texture_format == WGL_NO_TEXTURE_ARB) return false;
@@ -836,6 +844,7 @@ void GlxRenderPlatform::DestroyContext(Context* c) {
   if (display_ != nullptr) {
     if (glXGetCurrentContext() == c->glx) glXMakeContextCurrent(display_, None, None, nullptr);
     glXDestroyContext(display_, c->glx);
+    NotifyGlContextDestroyed(c->glx);
   }
   if (c->buffer != nullptr) c->buffer->context = nullptr;
   contexts_.erase(std::find_if(contexts_.begin(), contexts_.end(),
@@ -859,6 +868,20 @@ void GlxRenderPlatform::DeleteTexture(unsigned int name) { glDeleteTextures(1, &
 
 void GlxRenderPlatform::BindTexture(unsigned int target, unsigned int name) {
   glBindTexture(target, name);
+  last_binding_ = {glXGetCurrentContext(), target, name};
+}
+
+// The texture bound to the target on the active unit of the current context.
+GLuint GlxRenderPlatform::BoundTexture(GLenum target) {
+  const LastBinding last = last_binding_;
+  last_binding_ = LastBinding();
+  if (last.target == target && last.context != nullptr && last.context == glXGetCurrentContext())
+    return last.name;
+  GLint name = 0;
+  glGetIntegerv(target == GL_TEXTURE_RECTANGLE ? GL_TEXTURE_BINDING_RECTANGLE
+                                               : GL_TEXTURE_BINDING_2D,
+                &name);
+  return static_cast<GLuint>(name);
 }
 
 void GlxRenderPlatform::TexParameteri(unsigned int target, unsigned int name, int value) {

@@ -3,12 +3,15 @@
 // Programs are shared between contexts that share objects, but program pipeline objects are
 // not, and the render targets draw in contexts of their own. So every GL context gets its own
 // pipeline and its own record of enabled profiles and bound programs; the record of the
-// context that is current at the call is the one changed and applied.
+// context that is current at the call is the one changed and applied. A context that is
+// destroyed takes its record along (common/gl_context_events.h), so a context made later at
+// the same address starts afresh; nothing here asks GL about its own objects.
 #include <GL/glew.h>
 #include <GL/glx.h>
 
 #include <unordered_map>
 
+#include "common/gl_context_events.h"
 #include "shader/cg_objects.h"
 
 using veltrane::cg::RaiseError;
@@ -21,18 +24,21 @@ struct ContextStages {
   CGprogram bound[2] = {nullptr, nullptr};
 };
 
+std::unordered_map<GLXContext, ContextStages>& AllStages();
+
+// The pipeline object went with the context.
+void ForgetContext(const void* context) {
+  AllStages().erase(static_cast<GLXContext>(const_cast<void*>(context)));
+}
+
 std::unordered_map<GLXContext, ContextStages>& AllStages() {
   static std::unordered_map<GLXContext, ContextStages> stages;
+  static const bool listening = (veltrane::AddGlContextDestroyedListener(&ForgetContext), true);
+  (void)listening;
   return stages;
 }
 
-// The record of the current context. A context made where a destroyed one lived finds the
-// old record, but not its pipeline: the record then starts afresh.
-ContextStages& CurrentStages() {
-  ContextStages& stages = AllStages()[glXGetCurrentContext()];
-  if (stages.pipeline != 0 && !glIsProgramPipeline(stages.pipeline)) stages = ContextStages();
-  return stages;
-}
+ContextStages& CurrentStages() { return AllStages()[glXGetCurrentContext()]; }
 
 // With a program on an enabled stage: the context's pipeline, bound, running the bound
 // program on each enabled stage and nothing (fixed function) on the others. Otherwise no

@@ -92,6 +92,9 @@ CGprogram cgCreateProgramFromFile(CGcontext context, CGenum program_type, const 
                                   CGprofile profile, const char* entry, const char** args);
 void cgDestroyProgram(CGprogram program);
 void cgGLLoadProgram(CGprogram program);
+// Enabled profiles and bound programs are kept per GL context (the one current at the call).
+// Code that destroys a context in which it used them calls veltrane::NotifyGlContextDestroyed
+// (common/gl_context_events.h), so that a later context at the same address starts afresh.
 void cgGLBindProgram(CGprogram program);
 void cgGLEnableProfile(CGprofile profile);
 void cgGLDisableProfile(CGprofile profile);

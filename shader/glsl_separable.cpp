@@ -38,7 +38,7 @@ bool SeparableProgramsAvailable() {
          glGetUniformfv && glProgramUniform1i && glProgramUniform1fv && glProgramUniform2fv &&
          glProgramUniform3fv && glProgramUniform4fv && glProgramUniformMatrix4fv &&
          glGenProgramPipelines && glBindProgramPipeline && glUseProgramStages &&
-         glIsProgramPipeline && glUseProgram && glActiveTexture;
+         glUseProgram && glActiveTexture;
 }
 
 GLuint BuildSeparableProgram(GLenum stage, const std::string& source, std::string* log) {

@@ -82,11 +82,14 @@ TEST_F(GlxRenderTextureTest, FloatTargetOfAnySizeHoldsExactValuesSeenByTheWindow
 
     ASSERT_TRUE(target->BeginCapture());
     EXPECT_NE(CurrentContext(), window_context_);
-    // A fresh target: the viewport covers it and both matrices are identity.
-    GLint viewport[4];
+    // A fresh target: the viewport and the scissor box cover it and both matrices are identity.
+    GLint viewport[4], scissor[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], size.first);
     EXPECT_EQ(viewport[3], size.second);
+    glGetIntegerv(GL_SCISSOR_BOX, scissor);
+    EXPECT_EQ(scissor[2], size.first);
+    EXPECT_EQ(scissor[3], size.second);
     FillWith(kExact[0], kExact[1], kExact[2]);
     ASSERT_TRUE(target->EndCapture());
     EXPECT_EQ(CurrentContext(), window_context_);

@@ -1,6 +1,7 @@
 // Drawing through the runtime: stages switched between programs and fixed function, texture
 // parameters on their own units, and a second GL context with stages of its own.
 #include "cg_test_fixture.h"
+#include "common/gl_context_events.h"
 #include "shader/cg_objects.h"
 
 // After GoogleTest: Xlib's macros (None, Bool, ...) clash with its names.
@@ -110,6 +111,7 @@ TEST_F(CgDrawingTest, EachGlContextHasItsOwnStages) {
   // The window's stage is still programmable, and bound again it uses the new value.
   glXMakeCurrent(display, drawable, window);
   glXDestroyContext(display, second);
+  NotifyGlContextDestroyed(second);
   cgGLBindProgram(program);
   Rgba p = DrawQuadAndRead(1, 1, 0.5f, 0.5f, 0.5f);
   EXPECT_NEAR(p.r, 0.0f, 0.01);

@@ -1,24 +1,51 @@
 #!/usr/bin/env bash
-# Frames per second of the viewer on the default data set, under Xvfb (Mesa llvmpipe).
+# Frames per second of the viewer under Xvfb (Mesa llvmpipe unless GALLIUM_DRIVER says
+# otherwise), every frame relit, side by side with what this driver cannot avoid.
 #
 #   bench/viewer_fps.sh [BUILD_DIR] [RUNS]
 #
-# Runs the viewer's own "p" benchmark (100 frames, every frame relit) RUNS times (default 5)
-# and prints the median rate; then runs veltrane-timed, the same viewer with GL timer queries
-# (GL_TIME_ELAPSED) around its passes, for the time per pass and the time to the first frame;
-# and reports the viewer's peak resident memory (VmHWM).
+# Prints, for the default data set (512 x 512, N = 25):
+#   - the median of RUNS runs (default 5) of the viewer's own "p" benchmark (100 frames);
+#   - the same with a relighting program that fetches no coefficients (bench/constant_relight.cg):
+#     everything but the fetches;
+#   - the fetch cost alone (bench_relight_fetch: five quads of five lookups, with and without
+#     the lookups), and the frame against that floor (constant frame + fetch cost);
+#   - a scaling table: 256, 512 and 1024 square at N = 25, and N = 5, 10, 25 at 512 x 512
+#     (small bakes, made once under BUILD_DIR/bench-runs/);
+#   - veltrane-timed's time per pass and to the first frame, and the peak resident memory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source_dir=$PWD
 build=$(cd "${1:-build}" && pwd)
 runs=${2:-5}
 
-cmake --build "$build" -j"$(nproc)" --target veltrane veltrane-timed veltrane-tool >/dev/null
-run="$build/run"
-if [ ! -f "$run/.baked" ] || [ "$build/veltrane-tool" -nt "$run/.baked" ]; then
-  rm -rf "$run"
-  "$build/veltrane-tool" bake --out "$run" >/dev/null
-  touch "$run/.baked"
-fi
+cmake --build "$build" -j"$(nproc)" \
+  --target veltrane veltrane-timed veltrane-tool bench_relight_fetch >/dev/null
+tool=$build/veltrane-tool
+
+# bake_once DIR ARGS...: a run directory, baked again only when the tool is newer.
+bake_once() {
+  local dir=$1
+  shift
+  if [ ! -f "$dir/.baked" ] || [ "$tool" -nt "$dir/.baked" ]; then
+    rm -rf "$dir"
+    "$tool" bake --out "$dir" "$@" >/dev/null
+    touch "$dir/.baked"
+  fi
+}
+run=$build/run
+bake_once "$run"
+runs_dir=$build/bench-runs
+mkdir -p "$runs_dir"
+for config in 256:25 1024:25 512:5 512:10; do
+  size=${config%:*} centres=${config#*:}
+  bake_once "$runs_dir/${size}-${centres}" --resolution "$size" "$size" --centers "$centres" --samples 60
+done
+# The default run with the constant relighting program in place of the real one.
+constant=$runs_dir/constant
+rm -rf "$constant"
+cp -r "$run" "$constant"
+"$tool" pack "$source_dir/bench/constant_relight.cg" "$constant/shader/dir/lightmap_relitdir16.cgz" >/dev/null
 
 unset DISPLAY
 . scripts/xvfb.sh
@@ -26,11 +53,11 @@ start_xvfb_if_needed
 work=$(mktemp -d)
 trap 'rm -rf "$work"; kill ${VELTRANE_XVFB_PID:-} 2>/dev/null || true' EXIT
 
-# One viewer run with its benchmark: prints the fps, leaves stderr in $work/err and the peak
-# resident memory in $work/hwm.
+# benchmark_once PROGRAM RUN_DIR: one viewer run with its benchmark; prints the fps, leaves
+# stderr in $work/err and the peak resident memory in $work/hwm.
 benchmark_once() {
-  local program=$1 pid window=
-  (cd "$run" && exec "$program") >/dev/null 2>"$work/err" &
+  local program=$1 dir=$2 pid window=
+  (cd "$dir" && exec "$program") >/dev/null 2>"$work/err" &
   pid=$!
   for _ in $(seq 1 300); do
     window=$(xdotool search --onlyvisible --name '^Veltrane 1\.0b$' 2>/dev/null | head -1 || true)
@@ -40,7 +67,7 @@ benchmark_once() {
   [ -n "$window" ] || { echo "viewer_fps: no window" >&2; cat "$work/err" >&2; exit 1; }
   sleep 2
   xdotool mousemove --window "$window" 5 5 key --window "$window" p 2>/dev/null || true
-  for _ in $(seq 1 1200); do
+  for _ in $(seq 1 3000); do
     grep -q ' fps$' "$work/err" && break
     sleep 0.1
   done
@@ -51,24 +78,59 @@ benchmark_once() {
   grep ' fps$' "$work/err" | sed 's/^\.*//; s/ fps$//'
 }
 
-rates=()
-for i in $(seq 1 "$runs"); do
-  rate=$(benchmark_once "$build/veltrane")
-  echo "run $i: $rate fps"
-  rates+=("$rate")
-done
-median=$(printf '%s\n' "${rates[@]}" | sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }')
-hwm=$(cat "$work/hwm")
-size=$(awk '$1 == "REFER_RESOLUTION" { print $2 " x " $3 }' "$run/lightmap.qdx")
-centres=$(awk '$1 == "SRBF_CENTER_BEGIN" { print $2 }' "$run/lightmap.qdx")
+median() { sort -g | awk '{ a[NR] = $1 } END { printf "%.1f\n", (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
+ms() { awk -v f="$1" 'BEGIN { printf "%.1f", 1000 / f }'; }
 
-benchmark_once "$build/veltrane-timed" >/dev/null
+# median_fps RUN_DIR COUNT [LABEL]: the median rate of COUNT runs; each run is printed when
+# LABEL is given.
+median_fps() {
+  local dir=$1 count=$2 label=${3:-} rate rates=()
+  for i in $(seq 1 "$count"); do
+    rate=$(benchmark_once "$build/veltrane" "$dir")
+    [ -n "$label" ] && echo "$label run $i: $rate fps" >&2
+    rates+=("$rate")
+  done
+  printf '%s\n' "${rates[@]}" | median
+}
+
+renderer=$(glxinfo -B 2>/dev/null | sed -n 's/^OpenGL renderer string: //p')
+frame=$(median_fps "$run" "$runs" viewer)
+hwm=$(cat "$work/hwm")
+floor_frame=$(median_fps "$constant" "$runs" constant)
+
+# Fetch cost at 512 x 512: lookups minus no lookups, real time per five quads.
+fetch_csv=$("$build/bench/bench_relight_fetch" --benchmark_format=csv 2>/dev/null)
+fetch_ms() {
+  printf '%s\n' "$fetch_csv" | awk -F, -v name="\"BM_RelightGroups/fetch:$1/size:$2/real_time\"" \
+    '$1 == name { print $3 }'
+}
+fetch_cost() { awk -v a="$(fetch_ms 1 "$1")" -v b="$(fetch_ms 0 "$1")" 'BEGIN { printf "%.1f", a - b }'; }
+cost512=$(fetch_cost 512)
+
+echo "viewer_fps: $(nproc) cores, renderer: $renderer"
+echo "median: $frame fps over $runs runs of 100 frames ($(ms "$frame") ms per frame), 512 x 512, N = 25"
+echo "constant relighting program (no coefficient fetches): $floor_frame fps ($(ms "$floor_frame") ms per frame)"
+echo "fetch cost alone (bench_relight_fetch, 5 quads x 5 lookups, 512 x 512): $cost512 ms"
+awk -v f="$frame" -v c="$floor_frame" -v k="$cost512" 'BEGIN {
+  floor = 1000 / c + k
+  printf "frame against the floor (constant frame + fetch cost = %.1f ms): %.2f x\n", floor, (1000 / f) / floor
+}'
+
+echo "scaling (median of 3 runs each, every frame relit):"
+echo "| size | N | fps | ms per frame | fetch cost alone (ms) |"
+echo "|---|---|---|---|---|"
+for config in 256:25 512:25 1024:25 512:5 512:10; do
+  size=${config%:*} centres=${config#*:}
+  if [ "$config" = 512:25 ]; then rate=$frame; else rate=$(median_fps "$runs_dir/${size}-${centres}" 3); fi
+  cost=-
+  [ "$centres" = 25 ] && cost=$(fetch_cost "$size")
+  echo "| $size x $size | $centres | $rate | $(ms "$rate") | $cost |"
+done
+
+benchmark_once "$build/veltrane-timed" "$run" >/dev/null
 first=$(sed -n 's/^first frame after \(.*\) s$/\1/p' "$work/err")
 passes=$(sed -n "s/^pass times (GL_TIME_ELAPSED, median ms per frame): //p" "$work/err")
 wall=$(sed -n "s/^pass times (wall clock between glFinish calls, median ms per frame): //p" "$work/err")
-
-echo "viewer_fps: $size, N = $centres, $(nproc) cores, renderer: $(glxinfo -B 2>/dev/null | sed -n 's/^OpenGL renderer string: //p')"
-echo "median: $median fps over $runs runs of 100 frames"
 echo "per pass, median ms per frame (veltrane-timed, GL_TIME_ELAPSED): $passes"
 echo "per pass, median ms per frame (veltrane-timed, wall clock between glFinish calls): $wall"
 echo "start to first frame (veltrane-timed): $first s"

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "codec/container_writer.h"
+#include "support/source_dir.h"
 
 namespace veltrane::test {
 
@@ -99,7 +100,7 @@ void SyntheticRunDir::PackShaders() const {
   static const char* const kNames[] = {"lightmap_relitdir16", "draw_scene", "lightmap_mapping", "table_frag",
                                        "table_vert",          "angel_vert", "angel_frag"};
   for (const char* name : kNames) {
-    std::ifstream in(std::string(VELTRANE_SOURCE_DIR) + "/data/shaders/" + name + ".cg", std::ios::binary);
+    std::ifstream in(SourceDir() + "/data/shaders/" + name + ".cg", std::ios::binary);
     ASSERT_TRUE(in.good()) << name;
     std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<unsigned char> container;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/gl_test_window.h"
+#include "support/source_dir.h"
 
 namespace veltrane::test {
 
@@ -54,7 +55,7 @@ CGprogram CgTest::Program(CGprofile profile, const std::string& source) {
 }
 
 CGprogram CgTest::Shader(const char* name, CGprofile profile) {
-  return Load(std::string(VELTRANE_SOURCE_DIR) + "/data/shaders/" + name + ".cg", profile);
+  return Load(SourceDir() + "/data/shaders/" + name + ".cg", profile);
 }
 
 GLuint PositionTexture(GLenum target, float scale) {

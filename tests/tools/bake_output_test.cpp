@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/source_dir.h"
 #include "tools/bake/embedded_shaders.h"
 #include "tools/bake/png_writer.h"
 #include "tools/bake/wood_texture.h"
@@ -87,7 +88,7 @@ TEST(EmbeddedShaders, HoldTheSevenSourcesByteForByte) {
   for (const char* name : names) {
     const EmbeddedShader* shader = FindEmbeddedShader(name);
     ASSERT_NE(shader, nullptr) << name;
-    std::ifstream file(std::string(VELTRANE_SOURCE_DIR) + "/data/shaders/" + name + ".cg", std::ios::binary);
+    std::ifstream file(SourceDir() + "/data/shaders/" + name + ".cg", std::ios::binary);
     ASSERT_TRUE(file) << name;
     const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_EQ(std::string(shader->source, shader->size), bytes) << name;

@@ -3,6 +3,8 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
+#include <cstdio>
+
 #include "app/display.h"
 #include "app/globals.h"
 #include "app/input.h"
@@ -12,6 +14,8 @@
 #include "relight/pass_timer.h"
 
 int main(int argc, char** argv) {
+  // Each line of progress and usage text shows as it is written, also into a file or a pipe.
+  std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
 #ifdef VELTRANE_TIMED
   veltrane::MarkProgramStart();
 #endif

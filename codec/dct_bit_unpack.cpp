@@ -48,12 +48,16 @@ void DctImage::UnPackBit(size_t first_block, size_t count, int32_t* index) const
   Field field[64];
   unsigned offset[64];
   unsigned at = 0;
+  uint32_t last_load = 0;  // the highest byte of a block that a load starts at
   for (int k = 0; k < 64; ++k) {
     const unsigned width_k = static_cast<unsigned>(bits[k]);
     offset[k] = at;
-    field[k].byte = at >> 3;
+    // A value of width 0 takes no bits: it loads from the block's first byte and masks all of
+    // it away, so that trailing zero widths do not reach past the block's last byte.
+    field[k].byte = width_k == 0 ? 0 : at >> 3;
     field[k].down = width_k == 0 ? 0 : 64 - (at & 7) - width_k;
     field[k].mask = (uint64_t{1} << width_k) - 1;
+    if (field[k].byte > last_load) last_load = field[k].byte;
     at += width_k;
   }
 
@@ -62,9 +66,11 @@ void DctImage::UnPackBit(size_t first_block, size_t count, int32_t* index) const
   size_t b = first_block;
   const size_t end = first_block + count;
   if (totalbits % 8 == 0 && totalbits > 0) {
-    // Blocks start on byte boundaries; those with 8 spare bytes behind them take the fast road.
+    // Blocks start on byte boundaries. Block b takes the fast road when its last 8-byte load,
+    // [b * block_bytes + last_load, + 8), lies inside the payload.
     const size_t block_bytes = static_cast<size_t>(totalbits) / 8;
-    const size_t fast_end = length >= block_bytes + 7 ? (length - 7) / block_bytes : 0;
+    const size_t reach = size_t{last_load} + 8;
+    const size_t fast_end = length >= reach ? (length - reach) / block_bytes + 1 : 0;
     for (; b < end && b < fast_end; ++b, index += 64) {
       const unsigned char* block = data + b * block_bytes;
       for (int k = 0; k < 64; ++k) {

@@ -82,7 +82,9 @@ void DctImage::Load(FILE* stream) {
 void DctImage::Decode(float** out, int* out_width, int* out_height) {
   if (!ready) Fail("[DctImage::Decode]: No compressed data ready to decode\n");
   if (totalbits % 8 != 0) std::fputs("[DctImage::UnPackBit]: Warning! total no of bits are not 8-multiple\n", stderr);
-  const size_t row_blocks = static_cast<size_t>(padwidth / 8);
+  // An empty plane (a width or height of 0) has no blocks: no working arrays and no rows.
+  const size_t row_blocks = padheight > 0 ? static_cast<size_t>(padwidth / 8) : 0;
+  const int block_rows = padwidth > 0 ? padheight / 8 : 0;
   HeapPtr<int32_t> index(HeapAlloc<int32_t>(64 * row_blocks));
   if (!index) Fail("[DctImage::UnPackBit]: No memory for index\n");
   HeapPtr<float> dctcoeff(HeapAlloc<float>(64 * row_blocks));
@@ -93,7 +95,7 @@ void DctImage::Decode(float** out, int* out_width, int* out_height) {
 
   float scale[64];
   veltrane::BuildDctScaleTable(scale);
-  for (int by = 0; by < padheight / 8; ++by) {
+  for (int by = 0; by < block_rows; ++by) {
     UnPackBit(static_cast<size_t>(by) * row_blocks, row_blocks, index.get());
     RecoverDCTCoeff(index.get(), row_blocks, dctcoeff.get());
     ReconstructBlockRow(dctcoeff.get(), scale, by, fbuf.get());

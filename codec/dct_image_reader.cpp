@@ -69,9 +69,14 @@ void DctImage::ReadDCTBits(FILE* stream) {
   long w = 0, h = 0;
   if (!ScanDimensions(line, &w, &h)) Fail("[DctImage::ReadDCTBits]: Cannot read the image dimensions\n");
   // Negative sizes, sizes whose padding overflows, and planes too large to decode are refused
-  // before anything is allocated.
-  if (w < 0 || h < 0 || w > INT_MAX - 7 || h > INT_MAX - 7 ||
-      static_cast<int64_t>(PadTo8(static_cast<int>(w))) * PadTo8(static_cast<int>(h)) > g_max_pixels) {
+  // before anything is allocated. Each side on its own must also leave room for one row (or
+  // column) of blocks within the limit: Decode's working arrays are sized by a row of blocks,
+  // and an empty plane (a width or height of 0) would otherwise let the other side be anything.
+  if (w < 0 || h < 0 || w > INT_MAX - 7 || h > INT_MAX - 7) {
+    Fail("[DctImage::ReadDCTBits]: Image dimensions out of range\n");
+  }
+  const int64_t pw = PadTo8(static_cast<int>(w)), ph = PadTo8(static_cast<int>(h));
+  if (pw * ph > g_max_pixels || pw * 8 > g_max_pixels || ph * 8 > g_max_pixels) {
     Fail("[DctImage::ReadDCTBits]: Image dimensions out of range\n");
   }
   width = static_cast<int>(w);
@@ -103,7 +108,16 @@ void DctImage::ReadDCTBits(FILE* stream) {
     if (cp_fread(codebook[k], 4, entries, stream) < entries) Fail("[DctImage::ReadDCTBits]: Error reading codebook\n");
   }
 
-  ReadDeflateZip(stream, &packedbit, &packedlength);
+  // The header says how many payload bytes the blocks take; the container may not make the
+  // reader allocate or decode more than that (in whole windows).
   const int64_t expected = static_cast<int64_t>(padwidth / 8) * (totalbits / 8) * (padheight / 8);
+  uint64_t declared = 0;
+  if (!ReadDeflateZipBounded(stream, static_cast<size_t>(expected), &packedbit, &packedlength, &declared)) {
+    std::fprintf(stderr,
+                 "[DctImage::ReadDCTBits]: The container declares %llu payload bytes, more than the %lld "
+                 "the image needs\n",
+                 static_cast<unsigned long long>(declared), static_cast<long long>(expected));
+    FatalExit(1);
+  }
   if (packedlength != expected) Fail("[DctImage::ReadDCTBits]: The packedbit is altered!!\n");
 }

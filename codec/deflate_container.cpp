@@ -18,9 +18,32 @@ constexpr int32_t kMaxChunkCount = INT_MAX / static_cast<int32_t>(kDeflateChunkW
   veltrane::FatalExit(1);
 }
 
+// What the chunks' trailers say they hold, summed; a chunk whose trailer cannot be read adds 0
+// and a trailer length above one window counts as it stands. Leaves the stream where it was.
+uint64_t TrailerLengths(FILE* stream, const int32_t* offsets, const int32_t* sizes, size_t n) {
+  const long here = std::ftell(stream);
+  uint64_t sum = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (sizes[i] < 8 || static_cast<size_t>(sizes[i]) > kDeflateChunkStoredMax || offsets[i] < 0) continue;
+    const long at = static_cast<long>(offsets[i]) + sizes[i] - 4;
+    unsigned char le[4];
+    if (std::fseek(stream, at, SEEK_SET) != 0 || std::fread(le, 1, 4, stream) != 4) continue;
+    sum += static_cast<uint32_t>(le[0]) | (static_cast<uint32_t>(le[1]) << 8) |
+           (static_cast<uint32_t>(le[2]) << 16) | (static_cast<uint32_t>(le[3]) << 24);
+  }
+  if (here >= 0) std::fseek(stream, here, SEEK_SET);
+  return sum;
+}
+
 }  // namespace
 
 void ReadDeflateZip(FILE* stream, unsigned char** buffer, int* length) {
+  uint64_t declared = 0;
+  ReadDeflateZipBounded(stream, static_cast<size_t>(-1), buffer, length, &declared);
+}
+
+bool ReadDeflateZipBounded(FILE* stream, size_t max_bytes, unsigned char** buffer, int* length,
+                           uint64_t* declared) {
   veltrane::HeapPtr<unsigned char> inbuf(veltrane::HeapAlloc<unsigned char>(kDeflateChunkStoredMax));
   if (!inbuf) HeaderFault("[ReadDeflateZip]: No memory for inbuf\n");
 
@@ -50,7 +73,16 @@ void ReadDeflateZip(FILE* stream, unsigned char** buffer, int* length) {
     HeaderFault("[ReadDeflateZip]: cannot read chunk-size table\n");
   }
 
-  const size_t capacity = n * kDeflateChunkWindow;
+  // The caller's need in whole windows bounds the buffer. A container that declares more is
+  // refused here; one whose chunks are short may have more chunks than the need has windows.
+  const size_t windows = max_bytes / kDeflateChunkWindow + (max_bytes % kDeflateChunkWindow != 0 ? 1 : 0);
+  size_t capacity = n * kDeflateChunkWindow;
+  *declared = capacity;
+  if (n > windows) {
+    *declared = TrailerLengths(stream, offsets.get(), sizes.get(), n);
+    if (*declared > max_bytes) return false;
+    capacity = windows * kDeflateChunkWindow;
+  }
   veltrane::HeapPtr<unsigned char> outbuf(veltrane::HeapAlloc<unsigned char>(capacity));
   if (!outbuf) HeaderFault("[ReadDeflateZip]: No memory for outbuf\n");
 
@@ -78,4 +110,5 @@ void ReadDeflateZip(FILE* stream, unsigned char** buffer, int* length) {
 
   *buffer = outbuf.release();
   *length = static_cast<int>(total);
+  return true;
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 // Reads the container at the stream's position, decodes every chunk and hands over the payload
@@ -17,6 +18,18 @@
 // standard error and the chunk keeps only the whole 32768-byte windows it delivered. The stream
 // is left just behind the stored data of the last chunk read (at S + 6 when N is 0).
 void ReadDeflateZip(FILE* stream, unsigned char** buffer, int* length);
+
+// ReadDeflateZip for a caller that knows how many payload bytes it can use. The output buffer
+// holds at most max_bytes rounded up to whole 32768-byte windows, and nothing is decoded beyond
+// it. A container of N chunks is taken as it stands when N windows fit in that bound. With more
+// chunks (chunks may be shorter than a window) the lengths in the chunks' trailers are summed,
+// a chunk whose trailer cannot be read counting as empty; when that declared payload exceeds
+// max_bytes the container is refused before the output buffer is allocated: the function
+// returns false with the sum in *declared, hands over no buffer and prints nothing. Otherwise
+// it returns true with *declared set to the size it allowed for. Header faults are fatal as in
+// ReadDeflateZip.
+bool ReadDeflateZipBounded(FILE* stream, size_t max_bytes, unsigned char** buffer, int* length,
+                           uint64_t* declared);
 
 // fread that turns each item of size > 1 from most-significant-byte-first into host order.
 // Returns the number of whole items read. An item size of 0 is fatal.

@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to DctImage::Load and Decode as a file. Fatal faults unwind back to
 // the harness instead of ending the process; the decoder's messages go to /dev/null. Planes
-// are kept to 2^20 pixels so that no input makes the decoder allocate much.
+// are kept to 2^21 pixels (a 2048 x 1024 image) so that no input makes the decoder allocate
+// much.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +14,7 @@ using veltrane::fuzz::FatalUnwind;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   veltrane::fuzz::PrepareHarness();
-  veltrane::SetDctImageMaxPixels(int64_t{1} << 20);
+  veltrane::SetDctImageMaxPixels(int64_t{1} << 21);
   return 0;
 }
 

@@ -24,6 +24,13 @@ def container(chunks, start=0):
     return head + struct.pack(">%di" % n, *[len(c) for c in chunks]) + b"".join(chunks)
 
 
+def repeated(stored, count, start=0):
+    """A container of count table entries that all point at one stored chunk."""
+    at = start + 6 + 8 * count
+    return (b"EZ" + struct.pack(">i", count) + struct.pack(">%di" % count, *([at] * count)) +
+            struct.pack(">%di" % count, *([len(stored)] * count)) + stored)
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     text = b"float4 main(float2 uv : TEXCOORD0) : COLOR { return tex2D(map, uv) * k; }\n" * 12
@@ -44,6 +51,13 @@ def main():
     big_size = bytearray(seeds["dynamic"])
     big_size[10:14] = struct.pack(">i", 70000)
     seeds["big_stored_size"] = bytes(big_size)
+    # Payloads that fill their windows exactly, one byte short and one byte over.
+    window = (runs * 64)[:32768]
+    seeds["window_exact"] = container([chunk(window)])
+    seeds["window_short"] = container([chunk(window[:-1])])
+    seeds["window_over"] = container([chunk(window), chunk(b"w")])
+    # A bomb: 16400 entries at one window of zeros declare 537 MB in a file of 131 KB.
+    seeds["bomb"] = repeated(chunk(b"\0" * 32768), 16400)
     for name, data in seeds.items():
         with open(os.path.join(OUT, name), "wb") as f:
             f.write(data)

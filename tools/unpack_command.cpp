@@ -1,5 +1,7 @@
-// veltrane-tool unpack IN OUT [--offset S]: the payload of the container at byte S of IN.
+// veltrane-tool unpack IN OUT [--offset S] [--max-bytes N]: the payload of the container at
+// byte S of IN.
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,10 +12,13 @@
 namespace {
 
 const char kUsage[] =
-    "usage: veltrane-tool unpack IN OUT [--offset S]\n"
+    "usage: veltrane-tool unpack IN OUT [--offset S] [--max-bytes N]\n"
     "\n"
     "Reads the chunked deflate container (\"EZ\") at byte S of IN (default 0) and writes its\n"
-    "payload to OUT.\n";
+    "payload to OUT. A container that declares a payload of more than N bytes (default\n"
+    "1073741824, 1 GiB) is refused before anything is decoded.\n";
+
+constexpr unsigned long long kDefaultMaxBytes = 1ull << 30;
 
 int UsageError(const char* problem, const char* what) {
   std::fprintf(stderr, "veltrane-tool unpack: %s%s\n\n%s", problem, what, kUsage);
@@ -26,6 +31,7 @@ int UnpackCommand(int argc, char** argv) {
   const char* paths[2] = {nullptr, nullptr};
   int path_count = 0;
   long offset = 0;
+  unsigned long long max_bytes = kDefaultMaxBytes;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::fputs(kUsage, stdout);
@@ -38,6 +44,15 @@ int UnpackCommand(int argc, char** argv) {
       offset = std::strtol(argv[++i], &end, 10);
       if (errno != 0 || *end != '\0' || end == argv[i] || offset < 0) {
         return UsageError("offset must be a byte position, not ", argv[i]);
+      }
+    } else if (std::strcmp(argv[i], "--max-bytes") == 0) {
+      if (i + 1 >= argc) return UsageError("missing value for ", argv[i]);
+      char* end = nullptr;
+      errno = 0;
+      const char* text = argv[++i];
+      max_bytes = std::strtoull(text, &end, 10);
+      if (errno != 0 || *end != '\0' || end == text || text[0] == '-' || max_bytes > SIZE_MAX) {
+        return UsageError("--max-bytes must be a byte count, not ", text);
       }
     } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
       return UsageError("unknown option ", argv[i]);
@@ -61,9 +76,17 @@ int UnpackCommand(int argc, char** argv) {
   }
   unsigned char* payload = nullptr;
   int length = 0;
+  uint64_t declared = 0;
   SetDeflateProgramName("veltrane-tool");
-  ReadDeflateZip(in, &payload, &length);
+  const bool taken = ReadDeflateZipBounded(in, static_cast<size_t>(max_bytes), &payload, &length, &declared);
   std::fclose(in);
+  if (!taken) {
+    std::fprintf(stderr,
+                 "veltrane-tool unpack: the container in %s declares %llu payload bytes, more than "
+                 "--max-bytes %llu\n",
+                 paths[0], static_cast<unsigned long long>(declared), max_bytes);
+    return 1;
+  }
 
   FILE* out = std::fopen(paths[1], "wb");
   const size_t size = static_cast<size_t>(length);

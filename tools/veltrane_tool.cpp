@@ -31,6 +31,8 @@ void PrintUsage(FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Each line (bake progress included) shows as it is written, also into a file or a pipe.
+  std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
   if (argc < 2) {
     PrintUsage(stderr);
     return 2;

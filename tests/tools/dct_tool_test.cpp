@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <chrono>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
@@ -12,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "codec/container_test_support.h"
+#include "codec/dct_file_writer.h"
 #include "support/tool_test.h"
 
 namespace {
@@ -68,6 +72,54 @@ TEST_F(DctToolTest, EncodeThenDecodeRoundTrips) {
   const std::string in = ReadFile(Path("in.f32")), out = ReadFile(Path("out.f32"));
   ASSERT_EQ(out.size(), in.size());
   for (size_t i = 0; i < 21 * 13; ++i) ASSERT_NEAR(FloatAt(out, i), FloatAt(in, i), 0.05) << i;
+}
+
+// At 0.125 bits a pixel a 2048 x 1024 image takes one byte a block, 32768 bytes: a payload that
+// fills the container's one window exactly.
+TEST_F(DctToolTest, PayloadFillingItsWindowExactlyRoundTrips) {
+  WriteFile(Path("in.f32"), Floats(2048, 1024));
+  const ToolRun enc =
+      Tool("dct-encode " + Path("in.f32") + " 2048 1024 " + Path("x.dct") + " --bits-per-pixel 0.125");
+  ASSERT_EQ(enc.status, 0) << enc.err;
+  EXPECT_NE(enc.out.find(", 8 bits per block,"), std::string::npos) << enc.out;
+  const ToolRun dec = Tool("dct-decode " + Path("x.dct") + " " + Path("out.f32"));
+  ASSERT_EQ(dec.status, 0) << dec.err;
+  EXPECT_EQ(dec.out, "2048 1024\n");
+  EXPECT_EQ(ReadFile(Path("out.f32")).size(), size_t{4} * 2048 * 1024);
+}
+
+// 65535 container entries at one 32 KiB chunk, behind the header of a 16 x 16 image that needs
+// 4 bytes: refused at once.
+TEST_F(DctToolTest, ContainerDeclaringMoreThanTheImageNeedsIsRefusedAtOnce) {
+  using veltrane::test::PutBigEndian;
+  int bits[64] = {8};
+  std::vector<float> books[64];
+  for (auto& book : books) book.assign(1, 0.0f);
+  books[0].assign(256, 1.0f);
+  std::vector<unsigned char> file;
+  ASSERT_TRUE(veltrane::AssembleDctImageFile(16, 16, bits, books, {}, &file));
+  file.resize(file.size() - 6);  // the empty container
+  const size_t head = file.size(), n = 65535;
+  const auto chunk = veltrane::test::ZlibChunk(std::vector<unsigned char>(32768, 0));
+  file.resize(head + 6 + 8 * n);
+  file[head] = 'E';
+  file[head + 1] = 'Z';
+  PutBigEndian(&file, head + 2, n);
+  for (size_t i = 0; i < n; ++i) {
+    PutBigEndian(&file, head + 6 + 4 * i, static_cast<uint32_t>(file.size()));
+    PutBigEndian(&file, head + 6 + 4 * n + 4 * i, static_cast<uint32_t>(chunk.size()));
+  }
+  file.insert(file.end(), chunk.begin(), chunk.end());
+  WriteFile(Path("bomb.dct"), std::string(file.begin(), file.end()));
+
+  const auto start = std::chrono::steady_clock::now();
+  const ToolRun r = Tool("dct-decode " + Path("bomb.dct") + " " + Path("out.f32"));
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "[DctImage::ReadDCTBits]: The container declares 2147450880 payload bytes, more than the 4 the image "
+            "needs\n");
+  EXPECT_LT(seconds, 2.0);
 }
 
 TEST_F(DctToolTest, HelpAndUsageErrors) {

@@ -52,7 +52,8 @@ TEST_F(PackUnpackTest, UsageAndHelp) {
     }
   }
   for (const char* args : {"pack a b --chunk-size 0", "pack a b --chunk-size 32769", "pack a b --chunk-size 9x",
-                           "unpack a b --offset -1", "unpack a b --offset"}) {
+                           "unpack a b --offset -1", "unpack a b --offset", "unpack a b --max-bytes",
+                           "unpack a b --max-bytes -5", "unpack a b --max-bytes 1k"}) {
     EXPECT_EQ(Tool(args).status, 2) << args;
   }
 }
@@ -76,6 +77,47 @@ TEST_F(PackUnpackTest, FileAndContainerFaults) {
   EXPECT_EQ(r.err, "\nveltrane-tool: stdin: invalid compressed data--crc error\n");
   EXPECT_EQ(ReadFile(dir_ + "out"), Sample(3000));
   EXPECT_EQ(Tool("unpack " + dir_ + "c.ez " + dir_ + "no/dir").status, 1);
+}
+
+// --max-bytes refuses a container that declares more; short chunks declare what their trailers say.
+TEST_F(PackUnpackTest, MaxBytesBoundsTheDeclaredPayload) {
+  WriteFile(dir_ + "in", Sample(70000));  // three chunks of a window, two full
+  ASSERT_EQ(Tool("pack " + dir_ + "in " + dir_ + "c.ez").status, 0);
+  EXPECT_EQ(Tool("unpack " + dir_ + "c.ez " + dir_ + "out --max-bytes 70000").status, 0);
+  EXPECT_EQ(ReadFile(dir_ + "out"), Sample(70000));
+  const ToolRun r = Tool("unpack " + dir_ + "c.ez " + dir_ + "refused --max-bytes 65536");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "veltrane-tool unpack: the container in " + dir_ +
+                       "c.ez declares 70000 payload bytes, more than --max-bytes 65536\n");
+  EXPECT_FALSE(std::ifstream(dir_ + "refused").good());
+
+  ASSERT_EQ(Tool("pack " + dir_ + "in " + dir_ + "small.ez --chunk-size 1000").status, 0);  // 70 chunks
+  EXPECT_EQ(Tool("unpack " + dir_ + "small.ez " + dir_ + "out2 --max-bytes 70000").status, 0);
+  EXPECT_EQ(ReadFile(dir_ + "out2"), Sample(70000));
+  EXPECT_EQ(Tool("unpack " + dir_ + "small.ez " + dir_ + "out3 --max-bytes 69999").status, 1);
+
+  // The default is 1 GiB: 65535 entries at one full chunk declare 2 GiB.
+  std::string bomb = "EZ";
+  const std::string small = ReadFile(dir_ + "c.ez");
+  const auto be = [](uint32_t v) {
+    return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+                       static_cast<char>(v)};
+  };
+  const uint32_t n = 65535, at = 6 + 8 * n;
+  const uint32_t first_offset = static_cast<unsigned char>(small[6]) << 24 | static_cast<unsigned char>(small[7]) << 16 |
+                                static_cast<unsigned char>(small[8]) << 8 | static_cast<unsigned char>(small[9]);
+  const uint32_t second_offset = static_cast<unsigned char>(small[10]) << 24 |
+                                 static_cast<unsigned char>(small[11]) << 16 |
+                                 static_cast<unsigned char>(small[12]) << 8 | static_cast<unsigned char>(small[13]);
+  const std::string chunk = small.substr(first_offset, second_offset - first_offset);
+  bomb += be(n);
+  for (uint32_t i = 0; i < n; ++i) bomb += be(at);
+  for (uint32_t i = 0; i < n; ++i) bomb += be(static_cast<uint32_t>(chunk.size()));
+  WriteFile(dir_ + "bomb.ez", bomb + chunk);
+  const ToolRun b = Tool("unpack " + dir_ + "bomb.ez " + dir_ + "out4");
+  EXPECT_EQ(b.status, 1);
+  EXPECT_EQ(b.err, "veltrane-tool unpack: the container in " + dir_ +
+                       "bomb.ez declares 2147450880 payload bytes, more than --max-bytes 1073741824\n");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "app/globals.h"
 #include "app/input.h"
 #include "app/startup.h"
+#include "app/window_mode.h"
 #include "codec/deflate_container.h"
 #include "relight/globals.h"
 #include "relight/pass_timer.h"
@@ -27,11 +28,7 @@ int main(int argc, char** argv) {
   glutInit(&glut_argc, glut_argv);
   glutInitWindowPosition(100, 100);
   glutInitWindowSize(window_width, window_height);
-  // Four samples per pixel smooth the silhouettes where the visual offers them; the plain
-  // double-buffered visual otherwise. The offscreen targets keep one sample each.
-  glutSetOption(GLUT_MULTISAMPLE, 4);
-  glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE);
-  if (!glutGet(GLUT_DISPLAY_MODE_POSSIBLE)) glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
+  InitViewerDisplayMode();  // multisampled on graphics cards; the offscreen targets keep one sample
   window_id = glutCreateWindow("Veltrane 1.0b");
   glutSetWindow(window_id);
 

@@ -9,6 +9,7 @@
 #include "app/globals.h"
 #include "app/input.h"
 #include "app/startup.h"
+#include "app/window_mode.h"
 #include "codec/deflate_container.h"
 #include "relight/globals.h"
 #include "relight/pass_timer.h"
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
   glutInit(&glut_argc, glut_argv);
   glutInitWindowPosition(100, 100);
   glutInitWindowSize(window_width, window_height);
-  glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
+  InitViewerDisplayMode();  // multisampled on graphics cards; the offscreen targets keep one sample
   window_id = glutCreateWindow("Veltrane 1.0b");
   glutSetWindow(window_id);
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# What the window shows: the lit wooden table top with the angel on it; while the light moves
-# the table top changes (the shadow moves), while it is paused nothing changes; a left drag
-# rotates the view.
+# What the window shows: the lit wooden table top with the angel on it; the angel reads as glass
+# (bright edges and reflections where only the black background lies behind it, and about as
+# bright as the table top on the whole); while the light moves the table top changes (the shadow
+# moves), while it is paused nothing changes; a left drag rotates the view.
 . "$(dirname "$0")/e2e_lib.bash"
 
 run=$(private_run_dir)
@@ -27,6 +28,20 @@ read -r ar ag ab < <(region_mean "$E2E_WORK/a.png" "${angel[@]}")
 awk -v r="$ar" -v g="$ag" -v b="$ab" -v tr="$r" -v tb="$b" \
   'BEGIN { exit !((r + g + b) > 0.1 && (b - r) > (tb - tr) + 0.05) }' ||
   fail "no glass angel: mean rgb $ar $ag $ab"
+
+# The glass, measured on the angel's own pixels: veltrane-picture-check projects the built-in
+# model with the start-up camera to find them.
+checker=$E2E_BUILD/veltrane-picture-check
+[ -x "$checker" ] || fail "$checker is not built"
+convert "$E2E_WORK/a.png" "$E2E_WORK/a.ppm"
+glass=$("$checker" "$E2E_WORK/a.ppm" "$E2E_WORK/classes.ppm") || fail "veltrane-picture-check failed"
+figure() { echo "$glass" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
+edges=$(figure angel_p98_on_background)
+ratio=$(figure angel_to_top)
+awk -v n="$(figure angel_on_background)" -v e="$edges" 'BEGIN { exit !(n > 0 && e >= 170) }' ||
+  fail "the angel against the background is dull: its brightest 2 % reach $edges of 255 ($glass)"
+awk -v r="$ratio" 'BEGIN { exit !(r >= 0.6) }' ||
+  fail "the angel is dark beside the table top: mean luminance $ratio of the top's ($glass)"
 
 moving=$(region_difference "$E2E_WORK/a.png" "$E2E_WORK/b.png" "${top[@]}")
 awk -v d="$moving" 'BEGIN { exit !(d > 0.003) }' || fail "table top unchanged while the light moves ($moving)"
@@ -54,4 +69,4 @@ awk -v d="$turned" 'BEGIN { exit !(d > 0.02) }' || fail "a left drag did not tur
 press q
 wait_viewer_exit
 expect_status 0 "q"
-echo "viewer_picture: ok (table top rgb $r $g $b, angel rgb $ar $ag $ab, moving $moving, paused $still, turned $turned)"
+echo "viewer_picture: ok (table top rgb $r $g $b, angel rgb $ar $ag $ab, angel edges $edges, angel/top $ratio, moving $moving, paused $still, turned $turned)"

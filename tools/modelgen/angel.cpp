@@ -21,8 +21,8 @@ const double kCreaseDegrees = 65.0;     // normals are smoothed across edges up 
 
 std::string Describe(const char* step, const Topology& t) {
   char text[200];
-  std::snprintf(text, sizeof text, "%s: %d vertices, %d edges, %d faces, %d components, %s", step,
-                t.vertices, t.edges, t.faces, t.components,
+  std::snprintf(text, sizeof text, "%s: %d vertices, %d edges, %d faces, %d components, Euler characteristic %d, %s",
+                step, t.vertices, t.edges, t.faces, t.components, t.EulerCharacteristic(),
                 t.closed_manifold ? "closed manifold" : "not a closed manifold");
   return text;
 }
@@ -34,6 +34,8 @@ void FitExtents(Mesh& mesh) {
     lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
     hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
   }
+  std::fprintf(stderr, "angel: shape spans x %.3f to %.3f, y %.3f to %.3f, z %.3f to %.3f\n", lo.x, hi.x, lo.y, hi.y,
+               lo.z, hi.z);
   for (Vec3& p : mesh.positions) {
     p.x = kAngelLo[0] + (p.x - lo.x) / (hi.x - lo.x) * (kAngelHi[0] - kAngelLo[0]);
     p.y = kAngelLo[1] + (p.y - lo.y) / (hi.y - lo.y) * (kAngelHi[1] - kAngelLo[1]);

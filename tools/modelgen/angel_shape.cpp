@@ -26,18 +26,8 @@ double Ellipsoid(Vec3 p, Vec3 c, Vec3 r) {
   return k1 > 0 ? k0 * (k0 - 1.0) / k1 : -std::min(r.x, std::min(r.y, r.z));
 }
 
-// The robe: a surface of revolution about the y axis, flaring from the waist to a hem with a
-// few soft folds, standing on y = 0.
-double Robe(Vec3 p) {
-  const double top = 0.52;
-  double y = std::clamp(p.y, 0.0, top);
-  double f = 1.0 - y / top;
-  double angle = std::atan2(p.z, p.x);
-  double radius = 0.085 + 0.17 * std::pow(f, 1.7) + 0.008 * f * f * std::sin(7 * angle);
-  double side = (std::hypot(p.x, p.z) - radius) * 0.9;
-  return std::max(side, std::max(-p.y, p.y - top));
-}
-
+// A capsule flattened across its own plane: the distance in the plane of (a, b) to a
+// Capsule2, combined with a half thickness along c, rounded by `round`.
 struct Capsule2 {
   double ax, ay, bx, by, ra, rb;
 };
@@ -52,63 +42,119 @@ double EllipseDistance(double x, double y, double cx, double cy, double rx, doub
   return (std::hypot((x - cx) / rx, (y - cy) / ry) - 1.0) * std::min(rx, ry);
 }
 
-// One wing, side = +1 or -1: a flat shape in a plane through the shoulder blades, given a
-// small rounded thickness. In the plane, a runs outwards from the root and b upwards: an arched
-// leading edge over a broad vane whose trailing edge ends in a fan of feather tips.
-double Wing(Vec3 p, double side) {
-  static const Capsule2 kEdge[] = {
-      {0.00, 0.00, 0.16, 0.25, 0.050, 0.045},  // up to the wrist
-      {0.16, 0.25, 0.44, 0.27, 0.045, 0.038},
-      {0.44, 0.27, 0.72, 0.06, 0.038, 0.028},  // down to the tip
-  };
-  static const Capsule2 kFeathers[] = {
-      {0.42, 0.16, 0.78, -0.01, 0.060, 0.020}, {0.38, 0.12, 0.71, -0.11, 0.060, 0.020},
-      {0.34, 0.08, 0.62, -0.20, 0.060, 0.020}, {0.29, 0.05, 0.52, -0.27, 0.060, 0.020},
-      {0.24, 0.03, 0.41, -0.32, 0.060, 0.020}, {0.17, 0.01, 0.29, -0.35, 0.060, 0.022},
-      {0.09, 0.00, 0.16, -0.34, 0.060, 0.024},
-  };
-  const Vec3 root{0.035 * side, 0.64, 0.075};
-  const Vec3 u = Normalized({side, 0.0, 0.75});
-  const Vec3 v = Normalized({0.0, 1.0, 0.12});
-  const Vec3 w = Normalized(Cross(u, v));
-  Vec3 q = p - root;
-  double a = Dot(q, u), b = Dot(q, v), c = Dot(q, w);
-  double flat = EllipseDistance(a, b, 0.32, 0.08, 0.30, 0.17);
-  for (const Capsule2& part : kEdge) flat = SmoothUnion(flat, Capsule2Distance(a, b, part), 0.05);
-  for (const Capsule2& part : kFeathers) flat = SmoothUnion(flat, Capsule2Distance(a, b, part), 0.04);
-  // Thinner towards the tips.
-  double half_thickness = 0.016 - 0.006 * std::clamp(a / 0.8, 0.0, 1.0);
-  double across = std::fabs(c) - half_thickness;
+double Slab(double flat, double across, double round) {
   double outside = std::hypot(std::max(flat, 0.0), std::max(across, 0.0));
-  return outside + std::min(std::max(flat, across), 0.0) - 0.004;
+  return outside + std::min(std::max(flat, across), 0.0) - round;
 }
 
+// The robe: a surface of revolution about the y axis that flares from the waist to a wide hem,
+// with deep folds falling from the waist that open towards the hem, where the cloth also
+// turns out a little before it meets the table at y = 0.
+double Robe(Vec3 p) {
+  const double top = 0.56;
+  double y = std::clamp(p.y, 0.0, top);
+  double f = 1.0 - y / top;
+  double angle = std::atan2(p.z, p.x);
+  // Folds: ridges with rounded crests and narrow valleys, slightly twisted as they fall.
+  double wave = std::cos(9.0 * angle + 0.9 * f);
+  double fold = 0.030 * std::pow(f, 1.3) * (0.6 * wave + 0.4 * wave * wave * wave);
+  double hem = 0.045 * std::pow(std::max(0.0, 1.0 - y / 0.09), 2.0);
+  double radius = 0.075 + 0.15 * std::pow(f, 1.6) + fold + hem;
+  // Deeper behind than in front, where the hem falls straight.
+  double depth = p.z > 0 ? 1.0 + 0.15 * f : 1.0;
+  double side = (std::hypot(p.x, p.z / depth) - radius) * 0.8;
+  return std::max(side, std::max(-p.y, p.y - top));
+}
+
+// One wing, side = +1 or -1. It grows from the shoulder blades, arches up and back over the
+// shoulder and sweeps out to a tip behind and below its highest point; the vane curves back
+// along its span and cups towards the back, so that it reads as a wing from above and from
+// the side. Three layers of feathers overlap like roof tiles: short coverts along the arm,
+// secondaries below them, and long primaries fanning out at the tip.
+double Wing(Vec3 p, double side) {
+  // Plane coordinates: a outwards along the span, b up; the feathers hang towards -b. The
+  // vane (the leading edge and an oval membrane behind it) carries the coverts in front and
+  // the flight feathers behind; every feather starts inside the vane and the feathers only
+  // draw apart from their neighbours towards their tips, so the outline stays one scalloped
+  // edge with no gaps enclosed in it.
+  static const Capsule2 kArm[] = {
+      {0.00, 0.00, 0.14, 0.26, 0.045, 0.040},  // up to the wrist
+      {0.14, 0.26, 0.38, 0.30, 0.040, 0.032},
+      {0.38, 0.30, 0.64, 0.17, 0.032, 0.024},  // out to the tip
+  };
+  static const Capsule2 kCoverts[] = {
+      {0.10, 0.17, 0.10, 0.04, 0.050, 0.040}, {0.20, 0.22, 0.20, 0.07, 0.050, 0.040},
+      {0.30, 0.24, 0.31, 0.08, 0.050, 0.040}, {0.40, 0.24, 0.42, 0.09, 0.048, 0.038},
+      {0.50, 0.20, 0.53, 0.08, 0.045, 0.035},
+  };
+  static const Capsule2 kSecondaries[] = {
+      {0.08, 0.00, 0.03, -0.16, 0.055, 0.045}, {0.17, 0.00, 0.15, -0.20, 0.055, 0.045},
+      {0.26, 0.00, 0.27, -0.21, 0.055, 0.045}, {0.35, 0.00, 0.39, -0.20, 0.055, 0.045},
+  };
+  static const Capsule2 kPrimaries[] = {
+      {0.46, 0.04, 0.52, -0.18, 0.048, 0.040}, {0.52, 0.08, 0.64, -0.11, 0.047, 0.039},
+      {0.57, 0.12, 0.73, -0.01, 0.045, 0.037}, {0.60, 0.17, 0.79, 0.09, 0.042, 0.034},
+  };
+  const Vec3 root{0.07 * side, 0.63, 0.08};
+  const Vec3 u = Normalized({side, 0.12, 0.42});
+  const Vec3 w = Normalized(Cross(u, {0.0, 1.0, -0.55})) * side;  // across the vane, towards the back
+  const Vec3 v = Cross(w, u) * side;
+  Vec3 q = p - root;
+  double a = Dot(q, u), b = Dot(q, v), c = Dot(q, w);
+  // The vane bends back along the span and cups across it.
+  double span = std::max(a, 0.0);
+  c -= 0.45 * span * span + 0.6 * std::max(-b, 0.0) * std::max(-b, 0.0);
+  double thin = std::clamp(a / 0.75, 0.0, 1.0);
+  double half = 0.013 - 0.004 * thin;
+  auto layer = [&](const Capsule2* parts, int count, double offset, double k) {
+    double flat = Capsule2Distance(a, b, parts[0]);
+    for (int i = 1; i < count; ++i) flat = SmoothUnion(flat, Capsule2Distance(a, b, parts[i]), k);
+    return Slab(flat, std::fabs(c - offset) - half, 0.004);
+  };
+  double vane = EllipseDistance(a, b, 0.33, 0.06, 0.33, 0.22);
+  for (const Capsule2& part : kArm) vane = SmoothUnion(vane, Capsule2Distance(a, b, part), 0.04);
+  double d = Slab(vane, std::fabs(c) - half, 0.004);
+  d = SmoothUnion(d, layer(kCoverts, 5, -0.010, 0.02), 0.008);
+  d = SmoothUnion(d, layer(kSecondaries, 4, 0.008, 0.015), 0.008);
+  d = SmoothUnion(d, layer(kPrimaries, 4, 0.016, 0.015), 0.008);
+  // Each wing keeps to its own side, so that the two never meet behind the back (they would
+  // close a loop through it).
+  return std::max(d, 0.012 - side * p.x);
+}
+
+// An arm along the side, bent at the elbow, the hands joined in prayer before the chest. The
+// arm lies against the body all along, so that it closes no loop with it.
 double Arm(Vec3 p, double side) {
-  const Vec3 shoulder{0.115 * side, 0.655, 0.0};
-  const Vec3 elbow{0.155 * side, 0.52, -0.05};
-  const Vec3 wrist{0.08 * side, 0.50, -0.155};
-  double d = TaperedCapsule(p, shoulder, elbow, 0.034, 0.028);
-  d = SmoothUnion(d, TaperedCapsule(p, elbow, wrist, 0.028, 0.021), 0.02);
-  const Vec3 hand{0.065 * side, 0.505, -0.18};
-  return SmoothUnion(d, Ellipsoid(p, hand, {0.022, 0.03, 0.03}), 0.02);
+  const Vec3 shoulder{0.10 * side, 0.665, 0.0};
+  const Vec3 elbow{0.10 * side, 0.545, -0.01};
+  const Vec3 wrist{0.03 * side, 0.60, -0.085};
+  double d = TaperedCapsule(p, shoulder, elbow, 0.032, 0.025);
+  d = SmoothUnion(d, TaperedCapsule(p, elbow, wrist, 0.025, 0.019), 0.02);
+  // A sleeve that widens towards the wrist.
+  d = SmoothUnion(d, TaperedCapsule(p, Lerp(elbow, wrist, 0.35), wrist, 0.024, 0.034), 0.015);
+  const Vec3 hand{0.012 * side, 0.63, -0.085};
+  return SmoothUnion(d, Ellipsoid(p, hand, {0.018, 0.045, 0.026}), 0.015);
 }
 
 }  // namespace
 
 double AngelField(Vec3 p) {
   double body = Robe(p);
-  body = SmoothUnion(body, Ellipsoid(p, {0.0, 0.585, 0.0}, {0.10, 0.15, 0.07}), 0.06);
-  body = SmoothUnion(body, TaperedCapsule(p, {-0.095, 0.66, 0.005}, {0.095, 0.66, 0.005}, 0.045, 0.045), 0.04);
-  body = SmoothUnion(body, TaperedCapsule(p, {0.0, 0.68, 0.0}, {0.0, 0.78, -0.005}, 0.034, 0.03), 0.03);
-  double head = Ellipsoid(p, {0.0, 0.835, -0.01}, {0.062, 0.078, 0.07});
-  head = SmoothUnion(head, Ellipsoid(p, {0.0, 0.85, 0.018}, {0.068, 0.075, 0.066}), 0.02);
-  head = SmoothUnion(head, TaperedCapsule(p, {0.0, 0.83, 0.035}, {0.0, 0.72, 0.05}, 0.05, 0.045), 0.03);
-  body = SmoothUnion(body, head, 0.03);
-  for (double side : {-1.0, 1.0}) {
-    body = SmoothUnion(body, Arm(p, side), 0.025);
-    body = SmoothUnion(body, Wing(p, side), 0.03);
+  // Chest and shoulders.
+  body = SmoothUnion(body, Ellipsoid(p, {0.0, 0.615, 0.0}, {0.092, 0.12, 0.065}), 0.05);
+  body = SmoothUnion(body, TaperedCapsule(p, {-0.085, 0.67, 0.005}, {0.085, 0.67, 0.005}, 0.036, 0.036), 0.04);
+  // A slender neck, and the head turned slightly down, with hair gathered at the back.
+  body = SmoothUnion(body, TaperedCapsule(p, {0.0, 0.68, 0.005}, {0.0, 0.79, -0.005}, 0.030, 0.024), 0.02);
+  double head = Ellipsoid(p, {0.0, 0.845, -0.012}, {0.050, 0.064, 0.056});
+  head = SmoothUnion(head, Ellipsoid(p, {0.0, 0.82, -0.045}, {0.028, 0.036, 0.03}), 0.02);  // chin and face
+  head = SmoothUnion(head, Ellipsoid(p, {0.0, 0.86, 0.02}, {0.056, 0.06, 0.05}), 0.02);      // hair
+  head = SmoothUnion(head, Ellipsoid(p, {0.0, 0.82, 0.06}, {0.03, 0.04, 0.03}), 0.02);       // knot
+  body = SmoothUnion(body, head, 0.02);
+  for (double s : {-1.0, 1.0}) {
+    body = SmoothUnion(body, Arm(p, s), 0.02);
+    body = SmoothUnion(body, Wing(p, s), 0.03);
   }
   return body;
 }
 
-Bounds AngelShapeBounds() { return {{-0.80, -0.05, -0.36}, {0.80, 1.00, 0.70}}; }
+Bounds AngelShapeBounds() { return {{-0.90, -0.05, -0.45}, {0.90, 1.10, 0.90}}; }

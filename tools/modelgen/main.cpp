@@ -1,6 +1,6 @@
 // veltrane-modelgen: builds the scene's angel and table and writes app/model_data.cpp.
 //
-//   veltrane-modelgen [OUTPUT.cpp] [--preview IMAGE.ppm [--turn DEGREES]]
+//   veltrane-modelgen [OUTPUT.cpp] [--preview IMAGE.ppm [--turn DEGREES] [--tilt DEGREES]]
 //
 // Without OUTPUT the source goes to standard output. The output depends on nothing but this
 // program: no clock, no random seed.
@@ -19,23 +19,26 @@
 namespace {
 
 const char kUsage[] =
-    "usage: veltrane-modelgen [OUTPUT.cpp] [--preview IMAGE.ppm [--turn DEGREES]]\n"
+    "usage: veltrane-modelgen [OUTPUT.cpp] [--preview IMAGE.ppm [--turn DEGREES] [--tilt DEGREES]]\n"
     "  writes the model arrays of app/model.h as C++ source (to standard output without OUTPUT);\n"
-    "  --preview also renders the scene from the viewer's start-up camera, turned by DEGREES\n";
+    "  --preview also renders the scene from the viewer's start-up camera, turned by --turn\n"
+    "  degrees about the vertical and tilted by --tilt degrees more towards a view from above\n";
 
 struct Options {
   const char* output = nullptr;
   const char* preview = nullptr;
   double turn = 0;
+  double tilt = 0;
 };
 
 bool ParseOptions(int argc, char** argv, Options* options) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--preview") == 0 && i + 1 < argc) {
       options->preview = argv[++i];
-    } else if (std::strcmp(argv[i], "--turn") == 0 && i + 1 < argc) {
+    } else if ((std::strcmp(argv[i], "--turn") == 0 || std::strcmp(argv[i], "--tilt") == 0) && i + 1 < argc) {
+      double* angle = argv[i][3] == 'u' ? &options->turn : &options->tilt;
       char* end = nullptr;
-      options->turn = std::strtod(argv[++i], &end);
+      *angle = std::strtod(argv[++i], &end);
       if (end == argv[i] || *end != '\0') return false;
     } else if (argv[i][0] == '-' || options->output != nullptr) {
       return false;
@@ -76,7 +79,7 @@ int main(int argc, char** argv) {
   Report("angel", angel);
   Report("table", table);
 
-  if (options.preview != nullptr && !WritePreview(options.preview, angel, table, 800, 600, options.turn)) {
+  if (options.preview != nullptr && !WritePreview(options.preview, angel, table, 800, 600, options.turn, options.tilt)) {
     std::fprintf(stderr, "veltrane-modelgen: cannot write '%s': %s\n", options.preview, std::strerror(errno));
     return 1;
   }

@@ -100,8 +100,8 @@ void Draw(Raster& raster, const Camera& camera, const ModelPart& part, Vec3 albe
 }  // namespace
 
 bool WritePreview(const char* path, const ModelPart& angel, const ModelPart& table, int width, int height,
-                  double turn_degrees) {
-  double turn = (180.0 + turn_degrees) * kPi / 180.0, tilt = 20.0 * kPi / 180.0;
+                  double turn_degrees, double tilt_degrees) {
+  double turn = (180.0 + turn_degrees) * kPi / 180.0, tilt = (20.0 + tilt_degrees) * kPi / 180.0;
   Camera camera{std::cos(turn), std::sin(turn), std::cos(tilt), std::sin(tilt),
                 1.0 / std::tan(15.0 * kPi / 180.0), static_cast<double>(width) / height, width, height};
   Raster raster(width, height);

@@ -96,6 +96,22 @@ TexCoord WoodCoordinate(Vec3 p, Vec3 face_normal) {
   return {(p.x + kHalfWidth) / (2 * kHalfWidth), t};
 }
 
+// The slab carries the top's wood on: every face of it takes the top's own texture mapping,
+// projected straight down, so that the grain runs on across the bevel and down the edges.
+// Towards the front the top's t comes close to 1, where the table's shader mirrors the wood;
+// there the bevel's share is squeezed into what is left below 1, which keeps the grain from
+// folding back on itself along the front edge.
+TexCoord SlabWoodCoordinate(Vec3 p) {
+  const Vec3& a = kTopCorners[0];  // s and t of the top are affine in x and z
+  const Vec3& c = kTopCorners[2];
+  const double t_per_z = (kTopTexCoords[2].t - kTopTexCoords[0].t) / (c.z - a.z);
+  double s = kTopTexCoords[0].s + (p.x - a.x) / (c.x - a.x) * (kTopTexCoords[2].s - kTopTexCoords[0].s);
+  double t = kTopTexCoords[0].t + (p.z - a.z) * t_per_z;
+  const double front_t = kTopTexCoords[2].t, rim_t = front_t + (-kHalfDepth - c.z) * t_per_z;
+  if (t > front_t) t = front_t + (t - front_t) / (rim_t - front_t) * (1.0 - front_t);
+  return {s, t};
+}
+
 // Moves item `from` .. `from + count - 1` of `order` so that it starts at `to`.
 std::vector<int> MovedOrder(int size, int from, int count, int to) {
   std::vector<int> order;
@@ -141,7 +157,14 @@ ModelPart BuildTable() {
     const Triangle& t = table.mesh.triangles[f];
     Vec3 face_normal = Normalized(TriangleNormalArea(table.mesh.positions[t[0]], table.mesh.positions[t[1]],
                                                      table.mesh.positions[t[2]]));
-    for (int v : t) table.texcoords.push_back(WoodCoordinate(table.mesh.positions[v], face_normal));
+    // The slab (the first triangles, up to the top) is a board with chamfered edges: each of
+    // its faces is flat, and none is shaded as if it curved into the top.
+    bool slab = static_cast<int>(f) < top_triangle;
+    for (int c = 0; c < 3; ++c) {
+      Vec3 p = table.mesh.positions[t[c]];
+      table.texcoords.push_back(slab ? SlabWoodCoordinate(p) : WoodCoordinate(p, face_normal));
+      if (slab) table.normals[3 * f + c] = face_normal;
+    }
   }
   for (int f = kTableTopFirstTriangle; f < kTableTopFirstTriangle + 2; ++f) {
     for (int c = 0; c < 3; ++c) {

@@ -1,0 +1,55 @@
+#include "app/window_mode.h"
+
+#include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+
+#include <cstring>
+
+#ifndef GLX_RENDERER_ACCELERATED_MESA
+#define GLX_RENDERER_ACCELERATED_MESA 0x8186
+#endif
+
+namespace {
+
+using QueryRendererInteger = Bool (*)(Display*, int, int, int, unsigned int*);
+
+bool HasExtension(const char* list, const char* name) {
+  const size_t length = std::strlen(name);
+  for (const char* at = list; at != nullptr && (at = std::strstr(at, name)) != nullptr; at += length) {
+    bool starts = at == list || at[-1] == ' ';
+    bool ends = at[length] == ' ' || at[length] == '\0';
+    if (starts && ends) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool RendererIsAccelerated() {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return true;
+  bool accelerated = true;
+  int screen = DefaultScreen(display);
+  if (HasExtension(glXQueryExtensionsString(display, screen), "GLX_MESA_query_renderer")) {
+    auto query = reinterpret_cast<QueryRendererInteger>(
+        glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXQueryRendererIntegerMESA")));
+    unsigned int value = 1;
+    if (query != nullptr && query(display, screen, 0, GLX_RENDERER_ACCELERATED_MESA, &value)) {
+      accelerated = value != 0;
+    }
+  }
+  XCloseDisplay(display);
+  return accelerated;
+}
+
+bool InitViewerDisplayMode() {
+  const unsigned int plain = GLUT_DOUBLE | GLUT_DEPTH;
+  if (RendererIsAccelerated()) {
+    glutSetOption(GLUT_MULTISAMPLE, 4);
+    glutInitDisplayMode(plain | GLUT_MULTISAMPLE);
+    if (glutGet(GLUT_DISPLAY_MODE_POSSIBLE)) return true;
+  }
+  glutInitDisplayMode(plain);
+  return false;
+}

@@ -25,7 +25,7 @@ packages=(
   xvfb xauth xdotool x11-apps mesa-utils libgl1-mesa-dri libglx-mesa0
   libgl1 libglx0 libopengl0 libglvnd0 libegl1 libglut3.12 libglew2.2 libglu1-mesa
   libgl-dev libglx-dev libopengl-dev libglu1-mesa-dev libglew-dev freeglut3-dev libglut-dev
-  libx11-dev libxext-dev libxi-dev libxmu-dev libxxf86vm-dev zlib1g-dev libgtest-dev
+  libx11-dev libxext-dev libxi-dev libxmu-dev libxxf86vm-dev zlib1g-dev libgtest-dev libgmock-dev
 )
 # Present on any machine that runs the check, or not needed by anything that runs there.
 base='^(libc6|libc6-dev|libc-dev-bin|linux-libc-dev|libcrypt-dev|libcrypt1|libgcc-s1|gcc-12-base|libstdc\+\+6|zlib1g|dpkg|tar|perl-base|man-db|groff-base|debconf|cdebconf|libselinux1|libpcre2-8-0|libzstd1|liblzma5|libbz2-1\.0|libtinfo6|libacl1|libmd0|libaudit1|libaudit-common|libcap-ng0|libsystemd0|libgcrypt20|libgpg-error0|liblz4-1|libcap2|bsdutils|bsdextrautils|bsdmainutils|ncal|libsmartcols1|libuuid1|debianutils|sysvinit-utils|lsb-base|install-info|libdebian-installer4|libnewt0\.52|libslang2|libtextwrap1|libpipeline1|libgdbm6|libuchardet0|libseccomp2|libreadline8|readline-common|libelogind0|libexpat1|libffi8|libxml2|libicu72|libssl3|openssl|libkrb5-3|libk5crypto3|libkrb5support0|libgssapi-krb5-2|libcom-err2|libkeyutils1|libtirpc.*|libnsl.*|xfonts-.*|fonts-.*|ttf-.*|gcc.*|g\+\+.*|cpp.*|binutils.*|libstdc\+\+-12-dev|libgcc-12-dev|make|pkg-config|pkgconf.*|libpkgconf3|googletest)$'
@@ -99,7 +99,7 @@ step "build"
 build=$repo/build-gpu
 jobs=$(nproc)
 if cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELTRANE_BENCH=OFF >"$out/cmake.log" 2>&1 &&
-   cmake --build "$build" -j"$jobs" --target veltrane veltrane-tool veltrane_app_tests >"$out/build.log" 2>&1; then
+   cmake --build "$build" -j"$jobs" --target veltrane veltrane-tool veltrane_app_tests veltrane-picture-check >"$out/build.log" 2>&1; then
   say "built with $(c++ --version | head -1)"
 else
   failed "build (see cmake.log, build.log)"

@@ -154,6 +154,15 @@ region_mean() {
   convert "$1" -crop "$2x$3+$4+$5" +repage -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]\n' info:
 }
 
+# Image $1 as a binary PPM in $2.
+to_ppm() {
+  if [ -n "$E2E_XWD" ]; then
+    python3 "$E2E_XWD" ppm "$1" "$2"
+    return
+  fi
+  convert "$1" "$2"
+}
+
 # Root-mean-square difference (0..1) of two images within a region.
 region_difference() {
   if [ -n "$E2E_XWD" ]; then

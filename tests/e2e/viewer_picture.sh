@@ -33,7 +33,7 @@ awk -v r="$ar" -v g="$ag" -v b="$ab" -v tr="$r" -v tb="$b" \
 # model with the start-up camera to find them.
 checker=$E2E_BUILD/veltrane-picture-check
 [ -x "$checker" ] || fail "$checker is not built"
-convert "$E2E_WORK/a.png" "$E2E_WORK/a.ppm"
+to_ppm "$E2E_WORK/a.png" "$E2E_WORK/a.ppm"
 glass=$("$checker" "$E2E_WORK/a.ppm" "$E2E_WORK/classes.ppm") || fail "veltrane-picture-check failed"
 figure() { echo "$glass" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
 edges=$(figure angel_p98_on_background)

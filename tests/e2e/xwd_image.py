@@ -3,6 +3,7 @@
 
   xwd_image.py mean FILE W H X Y         -> "r g b", the region's mean channels in 0..1
   xwd_image.py diff FILE_A FILE_B W H X Y -> the regions' root-mean-square difference in 0..1
+  xwd_image.py ppm FILE OUT.ppm           -> the whole image as a binary PPM
 
 Reads the ZPixmap dumps of 24- and 32-bit TrueColor windows that `xwd -silent` writes; the
 region is clipped to the image. Only the standard library is used.
@@ -69,6 +70,15 @@ def main(argv):
         for px, py in points:
             total += sum((a - b) ** 2 for a, b in zip(pa(px, py), pb(px, py)))
         print(f"{(total / (3 * len(points))) ** 0.5:.6f}")
+    elif len(argv) == 4 and argv[1] == "ppm":
+        width, height, pixel = read_xwd(argv[2])
+        rows = bytearray()
+        for py in range(height):
+            for px in range(width):
+                rows.extend(round(255 * v) for v in pixel(px, py))
+        with open(argv[3], "wb") as f:
+            f.write(b"P6\n%d %d\n255\n" % (width, height))
+            f.write(rows)
     else:
         sys.exit(__doc__)
 

@@ -88,7 +88,7 @@ TEST(EmbeddedShaders, HoldTheSevenSourcesByteForByte) {
   for (const char* name : names) {
     const EmbeddedShader* shader = FindEmbeddedShader(name);
     ASSERT_NE(shader, nullptr) << name;
-    std::ifstream file(SourceDir() + "/data/shaders/" + name + ".cg", std::ios::binary);
+    std::ifstream file(veltrane::test::SourceDir() + "/data/shaders/" + name + ".cg", std::ios::binary);
     ASSERT_TRUE(file) << name;
     const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_EQ(std::string(shader->source, shader->size), bytes) << name;

@@ -5,12 +5,12 @@
 // bench/viewer_fps.sh takes the difference as the fetch cost that no viewer frame can avoid.
 // Needs an X display.
 #include <GL/glew.h>
-#include <GL/freeglut.h>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "bench/bench_window.h"
 
 namespace {
 
@@ -37,23 +37,6 @@ void main() {
 }
 )";
 
-bool OpenWindow() {
-  static bool open = false;
-  if (open) return true;
-  const char* display = std::getenv("DISPLAY");
-  if (display == nullptr || display[0] == '\0') return false;
-  int argc = 1;
-  char name[] = "bench";
-  char* argv[] = {name, nullptr};
-  glutInit(&argc, argv);
-  glutInitDisplayMode(GLUT_DOUBLE);
-  glutInitWindowSize(64, 64);
-  glutCreateWindow("bench");
-  glewExperimental = GL_TRUE;
-  open = glewInit() == GLEW_OK;
-  return open;
-}
-
 GLuint Program(const char* source) {
   GLuint shader = glCreateShader(GL_FRAGMENT_SHADER);
   glShaderSource(shader, 1, &source, nullptr);
@@ -72,7 +55,7 @@ GLuint Program(const char* source) {
 }
 
 void BM_RelightGroups(benchmark::State& state) {
-  if (!OpenWindow()) {
+  if (!OpenBenchWindow()) {
     state.SkipWithError("no X display");
     return;
   }

@@ -2,35 +2,15 @@
 // quad, EndCapture, and glFinish in the window's context so that the drawing is counted.
 // Argument: 0 = UpdateByBinding (what the viewer uses), 1 = UpdateByCopy. Needs an X display.
 #include <GL/glew.h>
-#include <GL/freeglut.h>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
-
+#include "bench/bench_window.h"
 #include "render/render_texture.h"
 
 namespace {
 
-bool OpenWindow() {
-  static bool open = false;
-  if (open) return true;
-  const char* display = std::getenv("DISPLAY");
-  if (display == nullptr || display[0] == '\0') return false;
-  int argc = 1;
-  char name[] = "bench";
-  char* argv[] = {name, nullptr};
-  glutInit(&argc, argv);
-  glutInitDisplayMode(GLUT_DOUBLE);
-  glutInitWindowSize(64, 64);
-  glutCreateWindow("bench");
-  glewExperimental = GL_TRUE;
-  open = glewInit() == GLEW_OK;
-  return open;
-}
-
 void BM_Capture(benchmark::State& state) {
-  if (!OpenWindow()) {
+  if (!OpenBenchWindow()) {
     state.SkipWithError("no X display");
     return;
   }

@@ -53,30 +53,10 @@ start_xvfb_if_needed
 work=$(mktemp -d)
 trap 'rm -rf "$work"; kill ${VELTRANE_XVFB_PID:-} 2>/dev/null || true' EXIT
 
-# benchmark_once PROGRAM RUN_DIR: one viewer run with its benchmark; prints the fps, leaves
-# stderr in $work/err and the peak resident memory in $work/hwm.
-benchmark_once() {
-  local program=$1 dir=$2 pid window=
-  (cd "$dir" && exec "$program") >/dev/null 2>"$work/err" &
-  pid=$!
-  for _ in $(seq 1 300); do
-    window=$(xdotool search --onlyvisible --name '^Veltrane 1\.0b$' 2>/dev/null | head -1 || true)
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
-  [ -n "$window" ] || { echo "viewer_fps: no window" >&2; cat "$work/err" >&2; exit 1; }
-  sleep 2
-  xdotool mousemove --window "$window" 5 5 key --window "$window" p 2>/dev/null || true
-  for _ in $(seq 1 3000); do
-    grep -q ' fps$' "$work/err" && break
-    sleep 0.1
-  done
-  sleep 0.3
-  awk '/^VmHWM/ { print $2 }' "/proc/$pid/status" >"$work/hwm"
-  xdotool key --window "$window" q 2>/dev/null || true
-  wait "$pid" || true
-  grep ' fps$' "$work/err" | sed 's/^\.*//; s/ fps$//'
-}
+. scripts/viewer_benchmark.bash
+# benchmark_once PROGRAM RUN_DIR: one viewer run; prints the fps, leaves stderr in
+# $work/viewer.err and the peak resident memory in $work/viewer.hwm.
+benchmark_once() { viewer_benchmark "$1" "$2" "$work/viewer"; }
 
 median() { sort -g | awk '{ a[NR] = $1 } END { printf "%.1f\n", (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 ms() { awk -v f="$1" 'BEGIN { printf "%.1f", 1000 / f }'; }
@@ -95,7 +75,7 @@ median_fps() {
 
 renderer=$(glxinfo -B 2>/dev/null | sed -n 's/^OpenGL renderer string: //p')
 frame=$(median_fps "$run" "$runs" viewer)
-hwm=$(cat "$work/hwm")
+hwm=$(cat "$work/viewer.hwm")
 floor_frame=$(median_fps "$constant" "$runs" constant)
 
 # Fetch cost at 512 x 512: lookups minus no lookups, real time per five quads.
@@ -128,9 +108,9 @@ for config in 256:25 512:25 1024:25 512:5 512:10; do
 done
 
 benchmark_once "$build/veltrane-timed" "$run" >/dev/null
-first=$(sed -n 's/^first frame after \(.*\) s$/\1/p' "$work/err")
-passes=$(sed -n "s/^pass times (GL_TIME_ELAPSED, median ms per frame): //p" "$work/err")
-wall=$(sed -n "s/^pass times (wall clock between glFinish calls, median ms per frame): //p" "$work/err")
+first=$(sed -n 's/^first frame after \(.*\) s$/\1/p' "$work/viewer.err")
+passes=$(sed -n "s/^pass times (GL_TIME_ELAPSED, median ms per frame): //p" "$work/viewer.err")
+wall=$(sed -n "s/^pass times (wall clock between glFinish calls, median ms per frame): //p" "$work/viewer.err")
 echo "per pass, median ms per frame (veltrane-timed, GL_TIME_ELAPSED): $passes"
 echo "per pass, median ms per frame (veltrane-timed, wall clock between glFinish calls): $wall"
 echo "start to first frame (veltrane-timed): $first s"

@@ -11,7 +11,9 @@
 # __GLX_VENDOR_LIBRARY_NAME=nvidia so that the client side is NVIDIA's driver: prints the GL
 # renderer, runs the light-map equality test, the frame-queries test and the picture test, runs
 # the "p" benchmark five times at 512 x 512 and at 1024 x 1024, and saves two screenshots
-# (window dumps, .xwd). Everything it finds goes to OUT_DIR, with a summary in OUT_DIR/summary.txt.
+# (window dumps, .xwd, and PNG). OUT_DIR gets summary.txt, screenshot-512.png,
+# screenshot-1024.png and logs.tar.gz (every log, glxinfo, the bake report, the window dumps).
+# On a 16-core machine the whole check takes about three to five minutes: allow it eight.
 # VELTRANE_GPU_VENDOR overrides the vendor (empty: the system's default, e.g. llvmpipe here).
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -154,38 +156,25 @@ fi
 
 # 6. Benchmarks and screenshots.
 step "benchmarks (100 frames each, every frame relit)"
-benchmark() {
-  local dir=$1 label=$2 pid window= rate
-  (cd "$dir" && exec "$build/veltrane") >"$out/viewer-$label.out" 2>"$out/viewer-$label.err" &
-  pid=$!
-  for _ in $(seq 1 300); do
-    window=$(xdotool search --onlyvisible --name '^Veltrane 1\.0b$' 2>/dev/null | head -1 || true)
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
-  if [ -z "$window" ]; then
-    kill "$pid" 2>/dev/null; failed "no viewer window ($label)"; return
-  fi
-  sleep 2
-  [ -n "${3:-}" ] && xwd -silent -id "$window" -out "$out/$3" 2>/dev/null
-  xdotool mousemove --window "$window" 5 5 key --window "$window" p 2>/dev/null || true
-  for _ in $(seq 1 600); do grep -q ' fps$' "$out/viewer-$label.err" && break; sleep 0.1; done
-  xdotool key --window "$window" q 2>/dev/null || true
-  sleep 0.5
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-  rate=$(grep ' fps$' "$out/viewer-$label.err" | sed 's/^\.*//; s/ fps$//')
-  echo "${rate:-none}"
-}
+. "$repo/scripts/viewer_benchmark.bash"
 for size in 512 1024; do
   rates=()
   for i in 1 2 3 4 5; do
     shot=
-    [ "$i" = 1 ] && shot=screenshot-$size.xwd
-    rates+=("$(benchmark "$build/run-$size" "$size-$i" "$shot")")
+    [ "$i" = 1 ] && shot=$out/screenshot-$size.xwd
+    rate=$(viewer_benchmark "$build/veltrane" "$build/run-$size" "$out/viewer-$size-$i" "$shot")
+    [ -n "$rate" ] || failed "no rate from the benchmark at $size x $size (see viewer-$size-$i.err)"
+    rates+=("${rate:-none}")
   done
   say "$size x $size, N = 25: ${rates[*]} fps"
+  # The screenshots as PNG too, without ImageMagick.
+  [ -f "$out/screenshot-$size.xwd" ] &&
+    python3 "$repo/tests/e2e/xwd_image.py" png "$out/screenshot-$size.xwd" "$out/screenshot-$size.png"
 done
 
 step "done: $failures failure(s); results in $out"
+# Few files back: the summary, the two screenshots, and every log in one archive.
+(cd "$out" && find . -maxdepth 1 -type f ! -name summary.txt ! -name 'screenshot-*.png' \
+   ! -name logs.tar.gz -printf '%P\n' | tar -czf logs.tar.gz -T - --remove-files) ||
+  say "could not pack the logs"
 [ "$failures" -eq 0 ]

@@ -4,12 +4,14 @@
   xwd_image.py mean FILE W H X Y         -> "r g b", the region's mean channels in 0..1
   xwd_image.py diff FILE_A FILE_B W H X Y -> the regions' root-mean-square difference in 0..1
   xwd_image.py ppm FILE OUT.ppm           -> the whole image as a binary PPM
+  xwd_image.py png FILE OUT.png           -> the whole image as a PNG
 
 Reads the ZPixmap dumps of 24- and 32-bit TrueColor windows that `xwd -silent` writes; the
 region is clipped to the image. Only the standard library is used.
 """
 import struct
 import sys
+import zlib
 
 
 def read_xwd(path):
@@ -53,6 +55,15 @@ def region(width, height, w, h, x, y):
     return [(px, py) for py in range(y0, y1) for px in range(x0, x1)]
 
 
+def png(width, height, rows):
+    def chunk(kind, body):
+        return (struct.pack(">I", len(body)) + kind + body +
+                struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)  # 8-bit RGB
+    pixels = zlib.compress(b"".join(b"\0" + row for row in rows), 9)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", pixels) + chunk(b"IEND", b"")
+
+
 def main(argv):
     if len(argv) == 7 and argv[1] == "mean":
         width, height, pixel = read_xwd(argv[2])
@@ -70,15 +81,17 @@ def main(argv):
         for px, py in points:
             total += sum((a - b) ** 2 for a, b in zip(pa(px, py), pb(px, py)))
         print(f"{(total / (3 * len(points))) ** 0.5:.6f}")
-    elif len(argv) == 4 and argv[1] == "ppm":
+    elif len(argv) == 4 and argv[1] in ("ppm", "png"):
         width, height, pixel = read_xwd(argv[2])
-        rows = bytearray()
+        rows = []
         for py in range(height):
-            for px in range(width):
-                rows.extend(round(255 * v) for v in pixel(px, py))
+            rows.append(bytes(round(255 * v) for px in range(width) for v in pixel(px, py)))
         with open(argv[3], "wb") as f:
-            f.write(b"P6\n%d %d\n255\n" % (width, height))
-            f.write(rows)
+            if argv[1] == "ppm":
+                f.write(b"P6\n%d %d\n255\n" % (width, height))
+                f.write(b"".join(rows))
+            else:
+                f.write(png(width, height, rows))
     else:
         sys.exit(__doc__)
 

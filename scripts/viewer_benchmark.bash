@@ -1,0 +1,41 @@
+# Sourced by bench/viewer_fps.sh and scripts/gpu-check.sh: one run of the viewer's own "p"
+# benchmark (100 frames, every frame relit) on the X display in $DISPLAY.
+#
+#   viewer_benchmark PROGRAM RUN_DIR LOG [SCREENSHOT]
+#
+# Starts PROGRAM in RUN_DIR with its standard output in LOG.out and its standard error in
+# LOG.err, waits for the window, saves a window dump (xwd) in SCREENSHOT when one is named,
+# presses "p", waits for the rate, records the peak resident memory (VmHWM, kB) in LOG.hwm and
+# quits with "q". Prints the rate in frames per second, or nothing when none came.
+viewer_benchmark() {
+  local program=$1 dir=$2 log=$3 shot=${4:-} pid window=
+  (cd "$dir" && exec "$program") >"$log.out" 2>"$log.err" &
+  pid=$!
+  for _ in $(seq 1 300); do
+    window=$(xdotool search --onlyvisible --name '^Veltrane 1\.0b$' 2>/dev/null | head -1 || true)
+    [ -n "$window" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -z "$window" ]; then
+    echo "viewer_benchmark: no window from $program in $dir (see $log.err)" >&2
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    return 0
+  fi
+  sleep 2
+  [ -n "$shot" ] && { xwd -silent -id "$window" -out "$shot" 2>/dev/null || true; }
+  xdotool mousemove --window "$window" 5 5 key --window "$window" p 2>/dev/null || true
+  for _ in $(seq 1 3000); do
+    grep -q ' fps$' "$log.err" && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  sleep 0.3
+  awk '/^VmHWM/ { print $2 }' "/proc/$pid/status" >"$log.hwm" 2>/dev/null || true
+  xdotool key --window "$window" q 2>/dev/null || true
+  for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  grep ' fps$' "$log.err" | sed 's/^\.*//; s/ fps$//' | tail -1
+}

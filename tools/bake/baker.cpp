@@ -15,6 +15,7 @@
 #include "codec/dct_encoder.h"
 #include "codec/dct_image.h"
 #include "codec/ppm.h"
+#include "common/direction.h"
 #include "common/heap.h"
 #include "relight/description.h"
 #include "tools/bake/embedded_shaders.h"
@@ -120,7 +121,7 @@ bool Prepare(Bake& b) {
       return false;
     }
   }
-  if (!BuiltInGroundTruthScene(o.disc_samples, o.disc_radius_deg * 0.017453292519943295, &b.scene)) {
+  if (!BuiltInGroundTruthScene(o.disc_samples, o.disc_radius_deg * kRadiansPerDegree, &b.scene)) {
     std::fprintf(stderr, "bake: the built-in model has no usable table top\n");
     return false;
   }
@@ -441,7 +442,7 @@ bool WriteReportImage(Bake& b) {
   const size_t hemi = b.heldout_directions.size();
   std::vector<size_t> picks;
   if (!b.band_directions.empty()) {
-    const Vec3d sweep = DirectionFromDegrees(37.0, 0.0);
+    const Vec3d sweep = SphericalDirection(37.0 * kRadiansPerDegree, 0.0);
     size_t best = hemi;
     for (size_t j = hemi; j < b.srbf_errors.size(); ++j) {
       if (Dot(b.HeldOut(j), sweep) > Dot(b.HeldOut(best), sweep)) best = j;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "tools/bake/sphere_sets.h"
-#include "tools/bake/vec3.h"
+#include "common/vec3.h"
 
 namespace veltrane {
 

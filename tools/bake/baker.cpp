@@ -22,7 +22,7 @@
 #include "tools/bake/ground_truth.h"
 #include "tools/bake/half_float.h"
 #include "tools/bake/map_algebra.h"
-#include "tools/bake/parallel_chunks.h"
+#include "common/parallel_for.h"
 #include "tools/bake/png_writer.h"
 #include "tools/bake/ridge_solve.h"
 #include "tools/bake/run_files.h"
@@ -102,7 +102,7 @@ struct Bake {
 
   Bake(const BakeOptions& o, BakeFigures& f)
       : options(o), figures(f), progress(o.log, o.progress_bar),
-        jobs(o.jobs > 0 ? o.jobs : HardwareJobs()),
+        jobs(ResolveThreadCount(o.jobs)),
         texels(static_cast<size_t>(o.width) * o.height) {}
 
   void EndStage(const char* name) { figures.stage_seconds.push_back({name, progress.End()}); }
@@ -160,8 +160,8 @@ bool RenderShadows(Bake& b) {
   const TexelGrid full = FullGrid(b.options.width, b.options.height);
   std::vector<GroundTruthScratch> scratch(b.jobs);
   b.progress.Begin("shadows", static_cast<long>(k + h + v));
-  ParallelChunks(static_cast<int>(k + h + v), 1, b.jobs, [&](int begin, int end, int worker) {
-    for (size_t d = static_cast<size_t>(begin); d < static_cast<size_t>(end); ++d) {
+  ParallelChunks(k + h + v, 1, b.jobs, [&](size_t begin, size_t end, int worker) {
+    for (size_t d = begin; d < end; ++d) {
       if (d < k) {
         RenderGroundTruth(b.scene, b.fit_directions[d], full, b.fit_maps.get() + d * b.texels,
                           &scratch[worker]);

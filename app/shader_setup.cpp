@@ -9,6 +9,7 @@
 #include "codec/deflate_container.h"
 #include "codec/ppm.h"
 #include "common/fatal.h"
+#include "common/file_closer.h"
 #include "common/heap.h"
 #include "relight/relight_pass.h"
 #include "render/render_texture.h"
@@ -16,10 +17,7 @@
 
 namespace {
 
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
+using veltrane::FilePtr;
 
 // Paths of the compressed and the expanded source of a program.
 struct ShaderPaths {

@@ -45,9 +45,10 @@ CGprogram SetUpProgram(const char* name, CGprofile profile) {
   return program;
 }
 
-void LookUpFamily(CGprogram program, const char* format, CGparameter handles[5]) {
+template <int kCount>
+void LookUpFamily(CGprogram program, const char* format, CGparameter (&handles)[kCount]) {
   char name[64];
-  for (int i = 0; i < 5; ++i) {
+  for (int i = 0; i < kCount; ++i) {
     std::snprintf(name, sizeof(name), format, i);
     handles[i] = cgGetNamedParameter(program, name);
   }

@@ -513,7 +513,11 @@ bool CheckBakeOptions(const BakeOptions& o, std::string* why) {
   if (o.width < 1 || o.width > 4096 || o.height < 1 || o.height > 4096) {
     return fail("the resolution must be 1 to 4096 texels each way");
   }
-  if (o.centres < 1 || o.centres > 25) return fail("the centre count must be 1 to 25 (the viewer draws at most 25)");
+  if (o.centres < 1 || o.centres > kMaxSrbfCenters) {
+    const std::string limit = std::to_string(kMaxSrbfCenters);
+    *why = "the centre count must be 1 to " + limit + " (the viewer draws at most " + limit + ")";
+    return false;
+  }
   if (!o.auto_spread && !(o.spread > 0.0f && o.spread <= 3.14159265f)) {
     return fail("the spread must be above 0 and at most pi radians, or auto");
   }

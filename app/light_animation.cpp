@@ -1,8 +1,9 @@
+#include "app/light_animation.h"
+
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
 #include "app/globals.h"
-#include "app/input.h"
 #include "common/direction.h"
 
 void Idle() {

@@ -5,6 +5,7 @@
 
 #include "app/globals.h"
 #include "app/input.h"
+#include "app/light_animation.h"
 #include "support/gl_test_window.h"
 
 namespace veltrane::test {

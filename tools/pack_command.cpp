@@ -39,25 +39,22 @@ int PackCommand(int argc, char** argv) {
   const char* paths[2] = {nullptr, nullptr};
   int path_count = 0;
   veltrane::ContainerOptions options;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+  const ToolOption kOptions[] = {{"--chunk-size", 1}};
+  ToolArgReader args(argc, argv, kOptions, 1);
+  for (ToolArg arg; args.Next(&arg);) {
+    if (arg.kind == ToolArg::kHelp) {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (std::strcmp(argv[i], "--chunk-size") == 0) {
-      if (i + 1 >= argc) return UsageError("missing value for ", argv[i]);
-      int n = 0;
-      if (!ParseIntArg(argv[++i], &n) || n < 1 || n > 32768) {
-        return UsageError("chunk size must be 1 to 32768, not ", argv[i]);
-      }
-      options.chunk_size = static_cast<size_t>(n);
-    } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
-      return UsageError("unknown option ", argv[i]);
-    } else if (path_count < 2) {
-      paths[path_count++] = argv[i];
-    } else {
-      return UsageError("unexpected argument ", argv[i]);
+    if (arg.kind != ToolArg::kOption) {
+      if (const char* problem = PathArgProblem(arg, &path_count, paths)) return UsageError(problem, arg.word);
+      continue;
     }
+    int n = 0;
+    if (!ParseIntArg(arg.values[0], &n) || n < 1 || n > 32768) {
+      return UsageError("chunk size must be 1 to 32768, not ", arg.values[0]);
+    }
+    options.chunk_size = static_cast<size_t>(n);
   }
   if (path_count < 2) return UsageError("missing ", path_count == 0 ? "IN and OUT" : "OUT");
 

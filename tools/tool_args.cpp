@@ -1,6 +1,7 @@
 #include "tools/tool_args.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -56,17 +57,33 @@ bool ToolArgReader::Next(ToolArg* arg) {
   return true;
 }
 
-const char* PathArgProblem(const ToolArg& arg, int* path_count, const char* paths[2]) {
-  switch (arg.kind) {
-    case ToolArg::kMissingValue:
-      return "missing value for ";
-    case ToolArg::kUnknownOption:
-      return "unknown option ";
-    case ToolArg::kPositional:
-      if (*path_count >= 2) return "unexpected argument ";
-      paths[(*path_count)++] = arg.word;
-      return nullptr;
-    default:
-      return nullptr;
+int ReadInOutArgs(int argc, char** argv, const char* name, const char* usage, const ToolOption* options,
+                  int option_count, const std::function<const char*(const ToolArg&)>& on_option,
+                  const char* paths[2]) {
+  auto usage_error = [&](const char* problem, const char* what) {
+    std::fprintf(stderr, "veltrane-tool %s: %s%s\n\n%s", name, problem, what, usage);
+    return 2;
+  };
+  int path_count = 0;
+  ToolArgReader args(argc, argv, options, option_count);
+  for (ToolArg arg; args.Next(&arg);) {
+    switch (arg.kind) {
+      case ToolArg::kHelp:
+        std::fputs(usage, stdout);
+        return 0;
+      case ToolArg::kMissingValue:
+        return usage_error("missing value for ", arg.word);
+      case ToolArg::kUnknownOption:
+        return usage_error("unknown option ", arg.word);
+      case ToolArg::kPositional:
+        if (path_count == 2) return usage_error("unexpected argument ", arg.word);
+        paths[path_count++] = arg.word;
+        break;
+      case ToolArg::kOption:
+        if (const char* problem = on_option(arg)) return usage_error(problem, arg.values[0]);
+        break;
+    }
   }
+  if (path_count < 2) return usage_error("missing ", path_count == 0 ? "IN and OUT" : "OUT");
+  return -1;
 }

@@ -2,6 +2,8 @@
 // word must be the number).
 #pragma once
 
+#include <functional>
+
 // A decimal integer within int's range.
 bool ParseIntArg(const char* text, int* value);
 
@@ -51,8 +53,12 @@ class ToolArgReader {
   int next_ = 1;
 };
 
-// For commands of the form NAME IN OUT [options]: takes a positional word into paths (at most
-// two) and returns nullptr, or returns the start of the usage message for a word that is not
-// a known option ("missing value for ", "unknown option ", "unexpected argument "), to be
-// followed by the word.
-const char* PathArgProblem(const ToolArg& arg, int* path_count, const char* paths[2]);
+// The command line of a subcommand NAME IN OUT [options] (pack, unpack): help, the options and
+// exactly two paths. on_option gets each known option with its values and returns nullptr, or
+// the start of the message for a bad value ("chunk size must be ..., not "). Returns -1 when
+// the command should go on with paths filled; otherwise the exit status: 0 after the usage on
+// standard output for help, 2 after "veltrane-tool NAME: PROBLEM WORD", a blank line and the
+// usage on standard error.
+int ReadInOutArgs(int argc, char** argv, const char* name, const char* usage, const ToolOption* options,
+                  int option_count, const std::function<const char*(const ToolArg&)>& on_option,
+                  const char* paths[2]);

@@ -21,45 +21,27 @@ const char kUsage[] =
 
 constexpr unsigned long long kDefaultMaxBytes = 1ull << 30;
 
-int UsageError(const char* problem, const char* what) {
-  std::fprintf(stderr, "veltrane-tool unpack: %s%s\n\n%s", problem, what, kUsage);
-  return 2;
-}
-
 }  // namespace
 
 int UnpackCommand(int argc, char** argv) {
   const char* paths[2] = {nullptr, nullptr};
-  int path_count = 0;
   long offset = 0;
   unsigned long long max_bytes = kDefaultMaxBytes;
   const ToolOption kOptions[] = {{"--offset", 1}, {"--max-bytes", 1}};
-  ToolArgReader args(argc, argv, kOptions, 2);
-  for (ToolArg arg; args.Next(&arg);) {
-    if (arg.kind == ToolArg::kHelp) {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    if (arg.kind != ToolArg::kOption) {
-      if (const char* problem = PathArgProblem(arg, &path_count, paths)) return UsageError(problem, arg.word);
-      continue;
-    }
+  const int status = ReadInOutArgs(argc, argv, "unpack", kUsage, kOptions, 2, [&](const ToolArg& arg) -> const char* {
     const char* text = arg.values[0];
     char* end = nullptr;
     errno = 0;
     if (std::strcmp(arg.word, "--offset") == 0) {
       offset = std::strtol(text, &end, 10);
-      if (errno != 0 || *end != '\0' || end == text || offset < 0) {
-        return UsageError("offset must be a byte position, not ", text);
-      }
-    } else {
-      max_bytes = std::strtoull(text, &end, 10);
-      if (errno != 0 || *end != '\0' || end == text || text[0] == '-' || max_bytes > SIZE_MAX) {
-        return UsageError("--max-bytes must be a byte count, not ", text);
-      }
+      const bool bad = errno != 0 || *end != '\0' || end == text || offset < 0;
+      return bad ? "offset must be a byte position, not " : nullptr;
     }
-  }
-  if (path_count < 2) return UsageError("missing ", path_count == 0 ? "IN and OUT" : "OUT");
+    max_bytes = std::strtoull(text, &end, 10);
+    const bool bad = errno != 0 || *end != '\0' || end == text || text[0] == '-' || max_bytes > SIZE_MAX;
+    return bad ? "--max-bytes must be a byte count, not " : nullptr;
+  }, paths);
+  if (status >= 0) return status;
 
   FILE* in = std::fopen(paths[0], "rb");
   if (!in) {

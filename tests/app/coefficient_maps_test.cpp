@@ -124,17 +124,22 @@ TEST_F(CoefficientMapsTest, CompressedFileAloneFillsTheTextures) {
   }
 }
 
+// G_SRBF_center_dir as start-up leaves it for the scene's description.
+void PrepareSceneDirections(const SyntheticScene& scene) {
+  SyntheticRunDir dir(scene);
+  dir.WriteDescription();
+  dir.Enter();
+  std::unique_ptr<RelightDescription> description(LoadDescription("lightmap.qdx"));
+  PrepareCenterDirections(*description, scene.count());
+}
+
 TEST(CenterDirectionsTest, AnglesBecomeEyeFrameUnitDirections) {
   SyntheticScene scene;
   scene.theta = {90, 0, 90, 30};
   scene.phi = {0, 77, 90, 45};
   // A uniform scale with a translation column: directions keep their way and unit length.
   scene.light_eye_rows = "2 0 0 5\n0 2 0 6\n0 0 2 7\n0 0 0 1\n";
-  SyntheticRunDir dir(scene);
-  dir.WriteDescription();
-  dir.Enter();
-  std::unique_ptr<RelightDescription> description(LoadDescription("lightmap.qdx"));
-  PrepareCenterDirections(*description, 4);
+  PrepareSceneDirections(scene);
 
   ASSERT_EQ(G_SRBF_center_dir.rows, 3);
   ASSERT_EQ(G_SRBF_center_dir.cols, 4);
@@ -157,11 +162,7 @@ TEST(CenterDirectionsTest, DirectionsKeepTheirExactFloats) {
   scene.theta = {13.7f, 37, 61.3f, 88.9f, 90, 5};
   scene.phi = {0.5f, 123.4f, 250, 359.9f, 180, 77.7f};
   scene.light_eye_rows = "0.8 0 -0.6 0.1\n0 1 0 0.2\n0.6 0 0.8 0.3\n0 0 0 1\n";
-  SyntheticRunDir dir(scene);
-  dir.WriteDescription();
-  dir.Enter();
-  std::unique_ptr<RelightDescription> description(LoadDescription("lightmap.qdx"));
-  PrepareCenterDirections(*description, 6);
+  PrepareSceneDirections(scene);
 
   const float expected[6][3] = {
       {0x1.868f7cp-3f, 0x1.f16ee2p-1f, 0x1.1fa12p-3f},   {0x1.2a6344p-5f, 0x1.98e6c2p-1f, -0x1.33907cp-1f},

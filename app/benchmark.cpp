@@ -1,9 +1,10 @@
+#include "app/benchmark.h"
+
 #include <time.h>
 
 #include <cstdio>
 
 #include "app/display.h"
-#include "app/input.h"
 #include "relight/pass_timer.h"
 
 double GetTimeSeconds() {

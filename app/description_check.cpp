@@ -44,6 +44,7 @@ bool CheckDescription(const RelightDescription& d, int read_result, const char* 
   }
   if (d.srbf_center_count < 1 || d.srbf_centers == nullptr) return Reject(err, file_name, "no SRBF centers");
   if (d.srbf_center_count > kMaxSrbfCenters) {
+    static_assert(kMaxLightmaps == 5 && kMapsPerPass == 5, "the message below spells the limits out");
     return Reject(err, file_name, "more than 25 SRBF centers (five light maps of five centers at most)");
   }
   if (!HasBasePath(d)) return Reject(err, file_name, "BASE_PATH is missing");

@@ -3,12 +3,13 @@
 
 #include <cstdio>
 
+#include "relight/maps_per_pass.h"
+
 class RelightDescription;
 
-// Largest REFER_RESOLUTION dimension and SRBF centre count the viewer accepts: the light-mapping
-// program has five light-map inputs of five centres each.
+// Largest REFER_RESOLUTION dimension the viewer accepts; the largest SRBF centre count is
+// kMaxSrbfCenters (relight/maps_per_pass.h).
 constexpr int kMaxReferSize = 16384;
-constexpr int kMaxSrbfCenters = 25;
 
 // Checks the record that Read filled (with its result) from file_name. Returns true when it is
 // usable; otherwise writes one line saying why to err and returns false.

@@ -30,7 +30,7 @@ CGprogram angel_vert_program = nullptr;
 CGprogram angel_frag_program = nullptr;
 
 CGparameter scene_texture_param = nullptr;
-CGparameter lightmap_param[5] = {};
+CGparameter lightmap_param[kMaxLightmaps] = {};
 CGparameter lightmap_wood_texture_param = nullptr;
 CGparameter lightmap_woodtext_width_param = nullptr;
 CGparameter lightmap_woodtext_height_param = nullptr;

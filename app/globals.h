@@ -5,6 +5,7 @@
 // relight/relight_pass.h, those copied from the description in relight/globals.h.
 #pragma once
 
+#include "relight/maps_per_pass.h"
 #include "relight/vec4.h"
 #include "shader/cg_runtime.h"
 
@@ -45,7 +46,7 @@ extern CGprogram angel_frag_program;
 // "draw_scene"
 extern CGparameter scene_texture_param;            // "texture_scene"
 // "lightmap_mapping" (its "lightmap_width" and "lightmap_height" are in relight_pass.h)
-extern CGparameter lightmap_param[5];              // "lightmap0" .. "lightmap4"
+extern CGparameter lightmap_param[kMaxLightmaps];              // "lightmap0" .. "lightmap4"
 extern CGparameter lightmap_wood_texture_param;    // "wood_texture"
 extern CGparameter lightmap_woodtext_width_param;  // "woodtext_Width"
 extern CGparameter lightmap_woodtext_height_param; // "woodtext_Height"

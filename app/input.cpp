@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
+#include "app/benchmark.h"
 #include "app/display.h"
 #include "app/globals.h"
 #include "common/fatal.h"

@@ -1,10 +1,10 @@
+#include "app/light_animation.h"
+
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
-#include <cmath>
-
 #include "app/globals.h"
-#include "app/input.h"
+#include "common/direction.h"
 
 void Idle() {
   if (light_moving) {
@@ -22,12 +22,8 @@ void Idle() {
       }
     }
   }
-  double theta = light_polar * 0.017453292519943295;
-  double phi = light_azimuth * 0.017453292519943295;
-  light_dir.x = static_cast<float>(std::sin(theta) * std::cos(phi));
-  light_dir.y = static_cast<float>(std::cos(theta));
-  light_dir.z = static_cast<float>(-(std::sin(theta) * std::sin(phi)));
-  light_dir.w = 1.0f;
+  light_dir = DirectionFromAngles(light_polar * veltrane::kRadiansPerDegree,
+                                  light_azimuth * veltrane::kRadiansPerDegree);
   VecNormalize(light_dir);
   glutSetWindow(window_id);
   glutPostRedisplay();

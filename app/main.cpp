@@ -8,6 +8,7 @@
 #include "app/display.h"
 #include "app/globals.h"
 #include "app/input.h"
+#include "app/light_animation.h"
 #include "app/startup.h"
 #include "app/window_mode.h"
 #include "codec/deflate_container.h"

@@ -9,6 +9,7 @@
 #include "codec/deflate_container.h"
 #include "codec/ppm.h"
 #include "common/fatal.h"
+#include "common/file_closer.h"
 #include "common/heap.h"
 #include "relight/relight_pass.h"
 #include "render/render_texture.h"
@@ -16,10 +17,7 @@
 
 namespace {
 
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
+using veltrane::FilePtr;
 
 // Paths of the compressed and the expanded source of a program.
 struct ShaderPaths {
@@ -47,9 +45,10 @@ CGprogram SetUpProgram(const char* name, CGprofile profile) {
   return program;
 }
 
-void LookUpFamily(CGprogram program, const char* format, CGparameter handles[5]) {
+template <int kCount>
+void LookUpFamily(CGprogram program, const char* format, CGparameter (&handles)[kCount]) {
   char name[64];
-  for (int i = 0; i < 5; ++i) {
+  for (int i = 0; i < kCount; ++i) {
     std::snprintf(name, sizeof(name), format, i);
     handles[i] = cgGetNamedParameter(program, name);
   }
@@ -60,14 +59,6 @@ struct WoodImage {
   int height = 0;
   veltrane::HeapPtr<unsigned char> bytes;
 };
-
-WoodImage ReadWood() {
-  WoodImage wood;
-  unsigned char* bytes = nullptr;
-  ReadPPM("wood.ppm", &wood.width, &wood.height, &bytes);
-  wood.bytes.reset(bytes);
-  return wood;
-}
 
 unsigned int MakeWoodTexture(const WoodImage& wood) {
   unsigned int texture = 0;
@@ -84,6 +75,21 @@ unsigned int MakeWoodTexture(const WoodImage& wood) {
   glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  return texture;
+}
+
+// Reads "wood.ppm" anew, gives its size to a program's two size parameters, uploads it as a
+// texture of its own and sets that on the program's texture parameter. The pixels are freed
+// before returning the texture's name.
+unsigned int LoadWoodTexture(CGparameter width_param, CGparameter height_param, CGparameter texture_param) {
+  WoodImage wood;
+  unsigned char* bytes = nullptr;
+  ReadPPM("wood.ppm", &wood.width, &wood.height, &bytes);
+  wood.bytes.reset(bytes);
+  cgGLSetParameter1f(width_param, static_cast<float>(wood.width));
+  cgGLSetParameter1f(height_param, static_cast<float>(wood.height));
+  const unsigned int texture = MakeWoodTexture(wood);
+  cgGLSetTextureParameter(texture_param, texture);
   return texture;
 }
 
@@ -138,11 +144,8 @@ void InitLightmapMappingProgram() {
   lightmap_woodtext_height_param = cgGetNamedParameter(lightmap_mapping_program, "woodtext_Height");
   lightmap_on_param = cgGetNamedParameter(lightmap_mapping_program, "lightmapOn");
 
-  WoodImage wood = ReadWood();
-  cgGLSetParameter1f(lightmap_woodtext_width_param, static_cast<float>(wood.width));
-  cgGLSetParameter1f(lightmap_woodtext_height_param, static_cast<float>(wood.height));
-  table_wood_texture = MakeWoodTexture(wood);
-  cgGLSetTextureParameter(lightmap_wood_texture_param, table_wood_texture);
+  table_wood_texture =
+      LoadWoodTexture(lightmap_woodtext_width_param, lightmap_woodtext_height_param, lightmap_wood_texture_param);
 }
 
 void InitTableFragProgram() {
@@ -151,12 +154,10 @@ void InitTableFragProgram() {
   table_woodtext_width_param = cgGetNamedParameter(table_frag_program, "woodtext_width");
   table_woodtext_height_param = cgGetNamedParameter(table_frag_program, "woodtext_height");
 
-  WoodImage wood = ReadWood();
-  cgGLSetParameter1f(table_woodtext_width_param, static_cast<float>(wood.width));
-  cgGLSetParameter1f(table_woodtext_height_param, static_cast<float>(wood.height));
-  lightmap_wood_texture = MakeWoodTexture(wood);
-  cgGLSetTextureParameter(lightmap_wood_texture_param, lightmap_wood_texture);
-  wood.bytes.reset();
+  // The second copy goes onto the light-mapping program's parameter, replacing the first, which
+  // becomes the table program's texture.
+  lightmap_wood_texture =
+      LoadWoodTexture(table_woodtext_width_param, table_woodtext_height_param, lightmap_wood_texture_param);
   cgGLSetTextureParameter(table_woodtexture_param, table_wood_texture);
 }
 

@@ -1,6 +1,6 @@
 #include "codec/dct_bit_allocation.h"
 
-#include "codec/parallel_for.h"
+#include "common/parallel_for.h"
 
 namespace veltrane {
 

@@ -9,7 +9,7 @@
 #include "codec/dct_file_writer.h"
 #include "codec/dct_image.h"
 #include "codec/dct_transform.h"
-#include "codec/parallel_for.h"
+#include "common/parallel_for.h"
 #include "codec/scalar_quantizer.h"
 
 namespace veltrane {

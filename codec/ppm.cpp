@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "common/fatal.h"
+#include "common/file_closer.h"
 #include "common/heap.h"
 
 namespace {
@@ -19,10 +20,6 @@ using veltrane::HeapPtr;
 constexpr int kLineBufferSize = 10000;
 // Largest pixel buffer accepted, in bytes.
 constexpr long long kMaxPixelBytes = 1LL << 30;
-
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
 
 [[noreturn]] void Fail(const char* message) {
   std::fputs(message, stderr);
@@ -57,7 +54,7 @@ long long BytesLeft(FILE* file) {
 }  // namespace
 
 void ReadPPM(const char* path, int* width, int* height, unsigned char** buffer) {
-  std::unique_ptr<FILE, FileCloser> file(std::fopen(path, "rb"));
+  veltrane::FilePtr file(std::fopen(path, "rb"));
   if (!file) Fail("cannot load file\n");
 
   char line[kLineBufferSize];

@@ -5,13 +5,17 @@
 #include "relight/description.h"
 #include "relight/globals.h"
 #include "relight/matrix.h"
-#include "relight/vec4.h"
 
 namespace {
 
-float ZeroIfTiny(double v) { return std::fabs(v) < 0.0001 ? 0.0f : static_cast<float>(v); }
+float ZeroIfTiny(float v) { return std::fabs(static_cast<double>(v)) < 0.0001 ? 0.0f : v; }
 
 }  // namespace
+
+Vec4 LightFrameCenterDirection(float theta_rad, float phi_rad) {
+  const Vec4 d = DirectionFromAngles(theta_rad, phi_rad);
+  return Vec4{ZeroIfTiny(d.x), ZeroIfTiny(d.y), ZeroIfTiny(d.z), 1.0f};
+}
 
 void PrepareCenterDirections(const RelightDescription& description, int count) {
   Matrix theta;
@@ -23,18 +27,14 @@ void PrepareCenterDirections(const RelightDescription& description, int count) {
     theta.data[0][i] = description.srbf_centers[i]->theta;
     phi.data[0][i] = description.srbf_centers[i]->phi;
   }
-  theta.Scale(0.017453292f);
-  phi.Scale(0.017453292f);
+  theta.Scale(kCenterRadiansPerDegree);
+  phi.Scale(kCenterRadiansPerDegree);
 
   for (int i = 0; i < count; ++i) {
-    double t = theta.data[0][i];
-    double p = phi.data[0][i];
-    G_SRBF_center_dir.data[0][i] = static_cast<float>(std::cos(p) * std::sin(t));
-    G_SRBF_center_dir.data[1][i] = static_cast<float>(std::cos(t));
-    G_SRBF_center_dir.data[2][i] = static_cast<float>(-(std::sin(p) * std::sin(t)));
-  }
-  for (int r = 0; r < 3; ++r) {
-    for (int i = 0; i < count; ++i) G_SRBF_center_dir.data[r][i] = ZeroIfTiny(G_SRBF_center_dir.data[r][i]);
+    const Vec4 d = LightFrameCenterDirection(theta.data[0][i], phi.data[0][i]);
+    G_SRBF_center_dir.data[0][i] = d.x;
+    G_SRBF_center_dir.data[1][i] = d.y;
+    G_SRBF_center_dir.data[2][i] = d.z;
   }
   for (int i = 0; i < count; ++i) {
     Vec4 source = {G_SRBF_center_dir.data[0][i], G_SRBF_center_dir.data[1][i], G_SRBF_center_dir.data[2][i], 1.0f};

@@ -22,8 +22,8 @@ GLuint NearestSampler() {
   return g_nearest_sampler;
 }
 
-void BindOnUnits(const CGparameter params[5], GLuint sampler) {
-  for (int s = 0; s < 5; ++s) {
+void BindOnUnits(const CGparameter params[kMapsPerPass], GLuint sampler) {
+  for (int s = 0; s < kMapsPerPass; ++s) {
     if (params[s] == nullptr) continue;
     const GLenum unit = cgGLGetTextureEnum(params[s]);
     if (unit == GL_INVALID_OPERATION) continue;
@@ -33,10 +33,10 @@ void BindOnUnits(const CGparameter params[5], GLuint sampler) {
 
 }  // namespace
 
-void BindNearestSamplers(const CGparameter params[5]) {
+void BindNearestSamplers(const CGparameter params[kMapsPerPass]) {
   if (SamplersAvailable()) BindOnUnits(params, NearestSampler());
 }
 
-void UnbindNearestSamplers(const CGparameter params[5]) {
+void UnbindNearestSamplers(const CGparameter params[kMapsPerPass]) {
   if (SamplersAvailable()) BindOnUnits(params, 0);
 }

@@ -5,15 +5,13 @@
 
 #include "codec/dct_image.h"
 #include "common/fatal.h"
+#include "common/file_closer.h"
 #include "common/heap.h"
 #include "relight/coefficient_maps.h"
 
 namespace {
 
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
+using veltrane::FilePtr;
 
 void AllocatePlanesOrExit(RbfChannelPlanes* planes, const char* function) {
   if (!planes->AllocatePlanes()) {

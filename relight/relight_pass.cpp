@@ -17,15 +17,15 @@
 CGprofile fragment_profile = CG_PROFILE_UNKNOWN;
 
 CGprogram relight_program = nullptr;
-CGparameter relight_map_param[5] = {};
-CGparameter relight_valid_param[5] = {};
-CGparameter relight_evaluate_param[5] = {};
+CGparameter relight_map_param[kMapsPerPass] = {};
+CGparameter relight_valid_param[kMapsPerPass] = {};
+CGparameter relight_evaluate_param[kMapsPerPass] = {};
 CGparameter relight_lightcolor_param = nullptr;
 
 CGparameter lightmap_width_param = nullptr;
 CGparameter lightmap_height_param = nullptr;
 
-int maps_per_pass = 5;
+int maps_per_pass = kMapsPerPass;
 int lightmap_count = 0;
 RenderTexture** rendertexture = nullptr;
 
@@ -49,7 +49,7 @@ void RenderRelightGroup(const float* kernel, int first, int end) {
     int c = first + s;
     SetRelightSlot(s, G_RBF_coefficient_map[c], kernel[c], 1.0f);
   }
-  for (int s = filled; s < 5; ++s) SetRelightSlot(s, G_RBF_coefficient_map[0], kernel[0], 0.0f);
+  for (int s = filled; s < kMapsPerPass; ++s) SetRelightSlot(s, G_RBF_coefficient_map[0], kernel[0], 0.0f);
 
   cgGLEnableProfile(fragment_profile);
   cgGLBindProgram(relight_program);
@@ -69,7 +69,7 @@ void RenderRelightGroup(const float* kernel, int first, int end) {
   glEnd();
   UnbindNearestSamplers(relight_map_param);
 
-  for (int s = 0; s < 5; ++s) cgGLDisableTextureParameter(relight_map_param[s]);
+  for (int s = 0; s < kMapsPerPass; ++s) cgGLDisableTextureParameter(relight_map_param[s]);
   cgGLDisableProfile(fragment_profile);
 }
 

@@ -1,12 +1,13 @@
 // The relighting pass: every frame the kernel value of each SRBF centre is evaluated on the
 // processor for the light direction, and the coefficient maps, weighted by those values, are
-// summed on the graphics card into one light map per group of five centres, each held in the
+// summed on the graphics card into one light map per group of kMapsPerPass centres, each held in the
 // colour texture of its render target.
 //
 // The globals below are written once by the application's start-up (the shader set-up and
 // InitScene) and read here every frame.
 #pragma once
 
+#include "relight/maps_per_pass.h"
 #include "relight/vec4.h"
 #include "shader/cg_runtime.h"
 
@@ -16,9 +17,9 @@ extern CGprofile fragment_profile;
 
 // "lightmap_relitdir16" and its parameters; the numbered families are indexed by slot.
 extern CGprogram relight_program;
-extern CGparameter relight_map_param[5];       // "map0" .. "map4"
-extern CGparameter relight_valid_param[5];     // "RBFmap0_Valid" .. "RBFmap4_Valid"
-extern CGparameter relight_evaluate_param[5];  // "R_evaluate_0" .. "R_evaluate_4"
+extern CGparameter relight_map_param[kMapsPerPass];       // "map0" .. "map4"
+extern CGparameter relight_valid_param[kMapsPerPass];     // "RBFmap0_Valid" .. "RBFmap4_Valid"
+extern CGparameter relight_evaluate_param[kMapsPerPass];  // "R_evaluate_0" .. "R_evaluate_4"
 extern CGparameter relight_lightcolor_param;   // "lightcolor"
 
 // "lightmap_width" and "lightmap_height" of "lightmap_mapping".

@@ -16,13 +16,17 @@ float SrbfKernelValue(float dot, float sigma) {
 }
 
 void EvaluateSrbfKernels(const float light_dir[3], int count, float* out) {
+  EvaluateSrbfKernels(light_dir, G_SRBF_center_dir, srbf_spread, count, out);
+}
+
+void EvaluateSrbfKernels(const float light_dir[3], const Matrix& centers, float sigma, int count, float* out) {
   if (count <= 0) return;
   Matrix light;
   light.Allocate(1, 3);
   for (int k = 0; k < 3; ++k) light.data[0][k] = light_dir[k];
   Matrix dots;
-  dots.Multiply(light, G_SRBF_center_dir);
+  dots.Multiply(light, centers);
   int known = count < dots.cols ? count : dots.cols;
-  for (int i = 0; i < known; ++i) out[i] = SrbfKernelValue(dots.data[0][i], srbf_spread);
+  for (int i = 0; i < known; ++i) out[i] = SrbfKernelValue(dots.data[0][i], sigma);
   for (int i = known; i < count; ++i) out[i] = 0.0f;
 }

@@ -14,3 +14,10 @@ float SrbfKernelValue(float dot, float sigma);
 // 1 x 3 light row times G_SRBF_center_dir through Matrix::Multiply. Entries at or beyond the
 // matrix's column count are set to 0. count <= 0 does nothing.
 void EvaluateSrbfKernels(const float light_dir[3], int count, float* out);
+
+class Matrix;
+
+// The same for a table of centre directions `centers` (3 x M, one unit direction per column)
+// and the spread sigma given here instead of the globals; the baker fits its maps to exactly
+// these values.
+void EvaluateSrbfKernels(const float light_dir[3], const Matrix& centers, float sigma, int count, float* out);

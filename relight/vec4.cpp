@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/direction.h"
 #include "relight/globals.h"
 
 namespace {
@@ -49,7 +50,6 @@ void VecNormalize(Vec4& v) {
 }
 
 Vec4 DirectionFromAngles(double theta_rad, double phi_rad) {
-  double s = std::sin(theta_rad);
-  return Vec4{static_cast<float>(s * std::cos(phi_rad)), static_cast<float>(std::cos(theta_rad)),
-              static_cast<float>(-(s * std::sin(phi_rad))), 1.0f};
+  const veltrane::Vec3d d = veltrane::SphericalDirection(theta_rad, phi_rad);
+  return Vec4{static_cast<float>(d.x), static_cast<float>(d.y), static_cast<float>(d.z), 1.0f};
 }

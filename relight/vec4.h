@@ -1,7 +1,5 @@
-// Light directions: Vec4 and the transform from the light frame to the eye frame.
-//
-// Direction convention: polar angle theta from the +Y axis and azimuth phi give
-// (sin theta cos phi, cos theta, -sin theta sin phi); theta = 90, phi = 90 degrees is -Z.
+// Light directions: Vec4 and the transform from the light frame to the eye frame. Directions
+// follow the scene's convention of common/direction.h.
 #pragma once
 
 struct Vec4 {
@@ -26,6 +24,7 @@ void VecScale(Vec4& v, float factor);
 // A zero-length vector is left as it is.
 void VecNormalize(Vec4& v);
 
-// The unit direction for a polar angle and an azimuth in radians, computed in double and
-// rounded to float: (sin t cos p, cos t, -sin t sin p, 1).
+// The unit direction for a polar angle and an azimuth in radians: SphericalDirection's double
+// components rounded to float, w = 1. The light animation and the centre directions both form
+// their directions here.
 Vec4 DirectionFromAngles(double theta_rad, double phi_rad);

@@ -46,23 +46,23 @@ int UsageError(const char* why, const char* what) {
 
 int BakeCommand(int argc, char** argv) {
   veltrane::BakeOptions options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
+  const ToolOption kOptions[] = {{"--out", 1},    {"--resolution", 2}, {"--centers", 1},
+                                 {"--spread", 1}, {"--samples", 1},    {"--format", 1},
+                                 {"--jobs", 1},   {"--bits-per-pixel", 1}, {"--light-radius", 1}};
+  ToolArgReader args(argc, argv, kOptions, static_cast<int>(sizeof kOptions / sizeof kOptions[0]));
+  for (ToolArg next; args.Next(&next);) {
+    if (next.kind == ToolArg::kHelp) {
       PrintBakeUsage(stdout);
       return 0;
     }
-    const int values = arg == "--resolution" ? 2 : 1;
-    const bool known = arg == "--out" || arg == "--resolution" || arg == "--centers" ||
-                       arg == "--spread" || arg == "--samples" || arg == "--format" ||
-                       arg == "--jobs" || arg == "--bits-per-pixel" || arg == "--light-radius";
-    if (!known) return UsageError("unknown argument", argv[i]);
-    if (i + values >= argc) return UsageError("missing value for", argv[i]);
-    const char* value = argv[i + 1];
+    if (next.kind == ToolArg::kMissingValue) return UsageError("missing value for", next.word);
+    if (next.kind != ToolArg::kOption) return UsageError("unknown argument", next.word);
+    const std::string arg = next.word;
+    const char* value = next.values[0];
     if (arg == "--out") {
       options.out_dir = value;
     } else if (arg == "--resolution") {
-      if (!ParseIntArg(argv[i + 1], &options.width) || !ParseIntArg(argv[i + 2], &options.height)) {
+      if (!ParseIntArg(next.values[0], &options.width) || !ParseIntArg(next.values[1], &options.height)) {
         return UsageError("--resolution needs two integers", "");
       }
     } else if (arg == "--centers") {
@@ -98,7 +98,6 @@ int BakeCommand(int argc, char** argv) {
     } else if (arg == "--light-radius") {
       if (!ParseRealArg(value, &options.disc_radius_deg)) return UsageError("--light-radius needs a number of degrees", value);
     }
-    i += values;
   }
   std::string why;
   if (!veltrane::CheckBakeOptions(options, &why)) return UsageError(why.c_str(), "");

@@ -6,6 +6,7 @@
 #include "codec/dct_image.h"
 #include "codec/deflate_container.h"
 #include "tools/float32_file.h"
+#include "tools/tool_args.h"
 #include "tools/tool_commands.h"
 
 namespace {
@@ -20,11 +21,9 @@ void Usage(FILE* out) {
 }  // namespace
 
 int DctDecodeCommand(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      Usage(stdout);
-      return 0;
-    }
+  if (HelpRequested(argc, argv)) {
+    Usage(stdout);
+    return 0;
   }
   if (argc != 3) {
     Usage(stderr);

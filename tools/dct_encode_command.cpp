@@ -24,11 +24,9 @@ void Usage(FILE* out) {
 }  // namespace
 
 int DctEncodeCommand(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      Usage(stdout);
-      return 0;
-    }
+  if (HelpRequested(argc, argv)) {
+    Usage(stdout);
+    return 0;
   }
   std::vector<const char*> positional;
   veltrane::DctEncodeOptions options;

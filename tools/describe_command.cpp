@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "relight/description.h"
+#include "tools/tool_args.h"
 #include "tools/tool_commands.h"
 
 namespace {
@@ -114,7 +115,7 @@ void PrintRecord(int result, const RelightDescription& d) {
 }  // namespace
 
 int DescribeCommand(int argc, char** argv) {
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+  if (argc == 2 && IsHelpArg(argv[1])) {
     std::fputs(kUsage, stdout);
     return 0;
   }

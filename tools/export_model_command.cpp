@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "app/model.h"
+#include "tools/tool_args.h"
 #include "tools/tool_commands.h"
 
 namespace {
@@ -40,7 +41,7 @@ void WriteModelObj(FILE* out) {
 }  // namespace
 
 int ExportModelCommand(int argc, char** argv) {
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+  if (argc == 2 && IsHelpArg(argv[1])) {
     std::fputs(kUsage, stdout);
     return 0;
   }

@@ -17,11 +17,6 @@ const char kUsage[] =
     "Writes the bytes of IN to OUT as a chunked deflate container (\"EZ\"), starting at byte 0.\n"
     "  --chunk-size N   uncompressed bytes per chunk, 1 to 32768 (default 32768)\n";
 
-int UsageError(const char* problem, const char* what) {
-  std::fprintf(stderr, "veltrane-tool pack: %s%s\n\n%s", problem, what, kUsage);
-  return 2;
-}
-
 bool ReadWholeFile(const char* path, std::vector<unsigned char>* data) {
   FILE* f = std::fopen(path, "rb");
   if (!f) return false;
@@ -37,29 +32,15 @@ bool ReadWholeFile(const char* path, std::vector<unsigned char>* data) {
 
 int PackCommand(int argc, char** argv) {
   const char* paths[2] = {nullptr, nullptr};
-  int path_count = 0;
   veltrane::ContainerOptions options;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    if (std::strcmp(argv[i], "--chunk-size") == 0) {
-      if (i + 1 >= argc) return UsageError("missing value for ", argv[i]);
-      int n = 0;
-      if (!ParseIntArg(argv[++i], &n) || n < 1 || n > 32768) {
-        return UsageError("chunk size must be 1 to 32768, not ", argv[i]);
-      }
-      options.chunk_size = static_cast<size_t>(n);
-    } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
-      return UsageError("unknown option ", argv[i]);
-    } else if (path_count < 2) {
-      paths[path_count++] = argv[i];
-    } else {
-      return UsageError("unexpected argument ", argv[i]);
-    }
-  }
-  if (path_count < 2) return UsageError("missing ", path_count == 0 ? "IN and OUT" : "OUT");
+  const ToolOption kOptions[] = {{"--chunk-size", 1}};
+  const int status = ReadInOutArgs(argc, argv, "pack", kUsage, kOptions, 1, [&](const ToolArg& arg) -> const char* {
+    int n = 0;
+    if (!ParseIntArg(arg.values[0], &n) || n < 1 || n > 32768) return "chunk size must be 1 to 32768, not ";
+    options.chunk_size = static_cast<size_t>(n);
+    return nullptr;
+  }, paths);
+  if (status >= 0) return status;
 
   std::vector<unsigned char> data;
   if (!ReadWholeFile(paths[0], &data)) {

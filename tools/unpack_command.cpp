@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "codec/deflate_container.h"
+#include "tools/tool_args.h"
 #include "tools/tool_commands.h"
 
 namespace {
@@ -20,49 +21,27 @@ const char kUsage[] =
 
 constexpr unsigned long long kDefaultMaxBytes = 1ull << 30;
 
-int UsageError(const char* problem, const char* what) {
-  std::fprintf(stderr, "veltrane-tool unpack: %s%s\n\n%s", problem, what, kUsage);
-  return 2;
-}
-
 }  // namespace
 
 int UnpackCommand(int argc, char** argv) {
   const char* paths[2] = {nullptr, nullptr};
-  int path_count = 0;
   long offset = 0;
   unsigned long long max_bytes = kDefaultMaxBytes;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::fputs(kUsage, stdout);
-      return 0;
+  const ToolOption kOptions[] = {{"--offset", 1}, {"--max-bytes", 1}};
+  const int status = ReadInOutArgs(argc, argv, "unpack", kUsage, kOptions, 2, [&](const ToolArg& arg) -> const char* {
+    const char* text = arg.values[0];
+    char* end = nullptr;
+    errno = 0;
+    if (std::strcmp(arg.word, "--offset") == 0) {
+      offset = std::strtol(text, &end, 10);
+      const bool bad = errno != 0 || *end != '\0' || end == text || offset < 0;
+      return bad ? "offset must be a byte position, not " : nullptr;
     }
-    if (std::strcmp(argv[i], "--offset") == 0) {
-      if (i + 1 >= argc) return UsageError("missing value for ", argv[i]);
-      char* end = nullptr;
-      errno = 0;
-      offset = std::strtol(argv[++i], &end, 10);
-      if (errno != 0 || *end != '\0' || end == argv[i] || offset < 0) {
-        return UsageError("offset must be a byte position, not ", argv[i]);
-      }
-    } else if (std::strcmp(argv[i], "--max-bytes") == 0) {
-      if (i + 1 >= argc) return UsageError("missing value for ", argv[i]);
-      char* end = nullptr;
-      errno = 0;
-      const char* text = argv[++i];
-      max_bytes = std::strtoull(text, &end, 10);
-      if (errno != 0 || *end != '\0' || end == text || text[0] == '-' || max_bytes > SIZE_MAX) {
-        return UsageError("--max-bytes must be a byte count, not ", text);
-      }
-    } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
-      return UsageError("unknown option ", argv[i]);
-    } else if (path_count < 2) {
-      paths[path_count++] = argv[i];
-    } else {
-      return UsageError("unexpected argument ", argv[i]);
-    }
-  }
-  if (path_count < 2) return UsageError("missing ", path_count == 0 ? "IN and OUT" : "OUT");
+    max_bytes = std::strtoull(text, &end, 10);
+    const bool bad = errno != 0 || *end != '\0' || end == text || text[0] == '-' || max_bytes > SIZE_MAX;
+    return bad ? "--max-bytes must be a byte count, not " : nullptr;
+  }, paths);
+  if (status >= 0) return status;
 
   FILE* in = std::fopen(paths[0], "rb");
   if (!in) {

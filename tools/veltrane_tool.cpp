@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/tool_args.h"
 #include "tools/tool_commands.h"
 
 namespace {
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
     PrintUsage(stderr);
     return 2;
   }
-  if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+  if (IsHelpArg(argv[1])) {
     PrintUsage(stdout);
     return 0;
   }

@@ -124,17 +124,22 @@ TEST_F(CoefficientMapsTest, CompressedFileAloneFillsTheTextures) {
   }
 }
 
+// G_SRBF_center_dir as start-up leaves it for the scene's description.
+void PrepareSceneDirections(const SyntheticScene& scene) {
+  SyntheticRunDir dir(scene);
+  dir.WriteDescription();
+  dir.Enter();
+  std::unique_ptr<RelightDescription> description(LoadDescription("lightmap.qdx"));
+  PrepareCenterDirections(*description, scene.count());
+}
+
 TEST(CenterDirectionsTest, AnglesBecomeEyeFrameUnitDirections) {
   SyntheticScene scene;
   scene.theta = {90, 0, 90, 30};
   scene.phi = {0, 77, 90, 45};
   // A uniform scale with a translation column: directions keep their way and unit length.
   scene.light_eye_rows = "2 0 0 5\n0 2 0 6\n0 0 2 7\n0 0 0 1\n";
-  SyntheticRunDir dir(scene);
-  dir.WriteDescription();
-  dir.Enter();
-  std::unique_ptr<RelightDescription> description(LoadDescription("lightmap.qdx"));
-  PrepareCenterDirections(*description, 4);
+  PrepareSceneDirections(scene);
 
   ASSERT_EQ(G_SRBF_center_dir.rows, 3);
   ASSERT_EQ(G_SRBF_center_dir.cols, 4);
@@ -147,6 +152,26 @@ TEST(CenterDirectionsTest, AnglesBecomeEyeFrameUnitDirections) {
         EXPECT_NEAR(G_SRBF_center_dir.data[r][i], expected[i][r], 1e-6) << "row " << r;
       }
     }
+  }
+}
+
+// Awkward angles through a rotation with a translation column, bit for bit as the viewer has
+// always formed them: the relighting weights of every frame depend on these exact floats.
+TEST(CenterDirectionsTest, DirectionsKeepTheirExactFloats) {
+  SyntheticScene scene;
+  scene.theta = {13.7f, 37, 61.3f, 88.9f, 90, 5};
+  scene.phi = {0.5f, 123.4f, 250, 359.9f, 180, 77.7f};
+  scene.light_eye_rows = "0.8 0 -0.6 0.1\n0 1 0 0.2\n0.6 0 0.8 0.3\n0 0 0 1\n";
+  PrepareSceneDirections(scene);
+
+  const float expected[6][3] = {
+      {0x1.868f7cp-3f, 0x1.f16ee2p-1f, 0x1.1fa12p-3f},   {0x1.2a6344p-5f, 0x1.98e6c2p-1f, -0x1.33907cp-1f},
+      {-0x1.7816eep-1f, 0x1.ebbfb8p-2f, 0x1.eae71cp-2f}, {0x1.98fcdcp-1f, 0x1.3a87dep-6f, 0x1.33db96p-1f},
+      {-0x1.99999ap-1f, 0x0p+0f, -0x1.333334p-1f},       {0x1.0e1df4p-4f, 0x1.fe0d3cp-1f, -0x1.d2d01ep-5f},
+  };
+  ASSERT_EQ(G_SRBF_center_dir.cols, 6);
+  for (int i = 0; i < 6; ++i) {
+    for (int r = 0; r < 3; ++r) EXPECT_EQ(G_SRBF_center_dir.data[r][i], expected[i][r]) << "centre " << i << " row " << r;
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/globals.h"
 #include "app/input.h"
+#include "app/light_animation.h"
 #include "support/gl_test_window.h"
 
 namespace veltrane::test {
@@ -55,6 +56,38 @@ TEST(LightAnimationTest, CirclesIn46StepsAndSweepsThePolarAngleBetween30And45) {
   Keyboard('a', 0, 0);
   Idle();
   EXPECT_EQ(light_azimuth, -800.0f);
+}
+
+// light_dir for a few angles, bit for bit as the viewer has always formed it: the relit images
+// and the baker's fit depend on these exact floats.
+TEST(LightAnimationTest, LightDirectionKeepsItsExactFloats) {
+  ASSERT_TRUE(EnsureGlWindow());
+  window_id = GlTestWindowId();
+  struct Pin {
+    float polar, azimuth, x, y, z;
+  };
+  const Pin pins[] = {
+      {37, 0, 0x1.34211ap-1f, 0x1.98e6cp-1f, -0x0p+0f},
+      {37, 8, 0x1.31216ep-1f, 0x1.98e6cp-1f, -0x1.571104p-4f},
+      {38, 123, -0x1.575c5cp-2f, 0x1.937626p-1f, -0x1.085d58p-1f},
+      {30, -800, 0x1.63a1a8p-4f, 0x1.bb67aep-1f, 0x1.f838b8p-2f},
+      {45, 352, 0x1.6683eep-1f, 0x1.6a09e6p-1f, 0x1.93169ep-4f},
+      {41, 200, -0x1.3ba514p-1f, 0x1.82694cp-1f, 0x1.cb8a94p-3f},
+      {33, 47, 0x1.7c5b88p-2f, 0x1.ad663ap-1f, -0x1.97e23p-2f},
+  };
+  ResetLight();
+  light_moving = 0;
+  for (const Pin& pin : pins) {
+    light_polar = pin.polar;
+    light_azimuth = pin.azimuth;
+    Idle();
+    EXPECT_EQ(light_dir.x, pin.x) << pin.polar << " " << pin.azimuth;
+    EXPECT_EQ(light_dir.y, pin.y) << pin.polar << " " << pin.azimuth;
+    EXPECT_EQ(light_dir.z, pin.z) << pin.polar << " " << pin.azimuth;
+    EXPECT_EQ(std::signbit(light_dir.z), std::signbit(pin.z)) << pin.polar << " " << pin.azimuth;
+    EXPECT_EQ(light_dir.w, 1.0f);
+  }
+  ResetLight();
 }
 
 }  // namespace

@@ -3,8 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
+#include "relight/center_directions.h"
+#include "relight/description.h"
+#include "relight/globals.h"
 #include "relight/srbf_kernel.h"
 #include "tools/bake/half_float.h"
 #include "tools/bake/map_algebra.h"
@@ -149,6 +155,83 @@ TEST(SrbfBasis, KernelOfACentreAtItselfIsOne) {
   const Vec3d x = CentreDirection({90.0f, 0.0f});
   EXPECT_EQ(x.y, 0.0);
   EXPECT_EQ(x.x, 1.0);
+
+}
+
+// The centres the baker fits to are the ones the viewer computes when it starts up with the
+// baker's description (identity light-eye transform), float for float.
+TEST(SrbfBasis, CentresAreTheViewersBitForBit) {
+  const std::vector<SphereAngles> angles = HemiHammersley(25);
+  char path[] = "/tmp/veltrane-centres-XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  FILE* f = fdopen(fd, "w");
+  std::fprintf(f, "REFER_RESOLUTION 4 4\nSRBF_CENTER_BEGIN 25 HEMI_HAMMERSLEY\n");
+  for (const SphereAngles& a : angles) {
+    uint32_t bits[2];
+    std::memcpy(&bits[0], &a.theta_deg, 4);
+    std::memcpy(&bits[1], &a.phi_deg, 4);
+    std::fprintf(f, "%.9g %.9g %08X %08X\n", a.theta_deg, a.phi_deg, bits[0], bits[1]);
+  }
+  std::fprintf(f, "SRBF_CENTER_END\nLIGHT_EYE_TRANSFORM_BEGIN\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n"
+                  "LIGHT_EYE_TRANSFORM_END\n");
+  std::fclose(f);
+  RelightDescription description;
+  const int read = description.Read(path);
+  std::remove(path);
+  ASSERT_EQ(read, kReadDone);
+  ASSERT_EQ(description.srbf_center_count, 25);
+  light_eye_transform.Allocate(4, 4);
+  for (int r = 0; r < 4; ++r) light_eye_transform.data[r][r] = 1.0f;
+  PrepareCenterDirections(description, 25);
+  for (int i = 0; i < 25; ++i) {
+    const Vec3d c = CentreDirection(angles[i]);
+    EXPECT_EQ(c.x, G_SRBF_center_dir.data[0][i]) << "centre " << i;
+    EXPECT_EQ(c.y, G_SRBF_center_dir.data[1][i]) << "centre " << i;
+    EXPECT_EQ(c.z, G_SRBF_center_dir.data[2][i]) << "centre " << i;
+  }
+  G_SRBF_center_dir.Allocate(0, 0);
+}
+
+// The baker fits its maps to kernel values that the viewer must reproduce at run time, so both
+// must form them identically, down to the last bit of each dot product's rounding.
+TEST(SrbfBasis, KernelValuesAreTheViewersBitForBit) {
+  SplitMix64 rng(7);
+  auto random_direction = [&rng] {
+    return Normalized(Vec3d{2 * rng.Uniform() - 1, 2 * rng.Uniform() - 1, 2 * rng.Uniform() - 1});
+  };
+  std::vector<Vec3d> centres, directions;
+  for (int i = 0; i < 25; ++i) centres.push_back(random_direction());
+  for (int k = 0; k < 400; ++k) directions.push_back(random_direction());
+  const float sigma = 0.43f;
+
+  G_SRBF_center_dir.Allocate(3, 25);
+  for (int i = 0; i < 25; ++i) {
+    G_SRBF_center_dir.data[0][i] = static_cast<float>(centres[i].x);
+    G_SRBF_center_dir.data[1][i] = static_cast<float>(centres[i].y);
+    G_SRBF_center_dir.data[2][i] = static_cast<float>(centres[i].z);
+  }
+  const float saved_spread = srbf_spread;
+  srbf_spread = sigma;
+
+  const std::vector<double> design = SrbfDesignMatrix(directions, centres, sigma);
+  ASSERT_EQ(design.size(), directions.size() * 25);
+  int design_differs = 0, row_differs = 0;
+  for (size_t k = 0; k < directions.size(); ++k) {
+    const float l[3] = {static_cast<float>(directions[k].x), static_cast<float>(directions[k].y),
+                        static_cast<float>(directions[k].z)};
+    float viewer[25], row[25];
+    EvaluateSrbfKernels(l, 25, viewer);
+    SrbfKernelRow(directions[k], centres, sigma, row);
+    for (int i = 0; i < 25; ++i) {
+      design_differs += design[k * 25 + i] != viewer[i];
+      row_differs += row[i] != viewer[i];
+    }
+  }
+  EXPECT_EQ(design_differs, 0) << "of " << design.size() << " design-matrix values";
+  EXPECT_EQ(row_differs, 0) << "of " << design.size() << " kernel-row values";
+  srbf_spread = saved_spread;
+  G_SRBF_center_dir.Allocate(0, 0);
 }
 
 TEST(HalfFloat, RoundsToNearestEvenHalfValue) {

@@ -13,10 +13,10 @@ namespace {
 
 const double kPi = 3.14159265358979323846;
 
-double SphereField(Vec3 p) { return Length(p) - 0.5; }
+double SphereField(Vec3d p) { return Length(p) - 0.5; }
 
 // Ring radius 0.5, tube radius 0.2, around the y axis.
-double TorusField(Vec3 p) { return std::hypot(std::hypot(p.x, p.z) - 0.5, p.y) - 0.2; }
+double TorusField(Vec3d p) { return std::hypot(std::hypot(p.x, p.z) - 0.5, p.y) - 0.2; }
 
 double Volume(const Mesh& mesh) {
   double six = 0;
@@ -41,7 +41,7 @@ TEST(ModelGeneratorTest, MarchedSurfacesAreClosedOutwardAndOnTheField) {
   EXPECT_TRUE(t.IsSphere()) << t.EulerCharacteristic() << " " << t.components;
   EXPECT_EQ(t.unused_positions, 0);
   EXPECT_NEAR(Volume(sphere), 4.0 / 3.0 * kPi * 0.125, 0.03);  // positive: wound outwards
-  for (const Vec3& p : sphere.positions) EXPECT_NEAR(Length(p), 0.5, cell);
+  for (const Vec3d& p : sphere.positions) EXPECT_NEAR(Length(p), 0.5, cell);
 
   Mesh torus = MarchTetrahedra(TorusField, {-0.8, -0.3, -0.8}, {0.8, 0.3, 0.8}, cell);
   t = AnalyseTopology(torus);
@@ -79,7 +79,7 @@ TEST(ModelGeneratorTest, TopologyNoticesAPinchAndOpenEdges) {
   Mesh tetra{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}}};
   EXPECT_TRUE(AnalyseTopology(tetra).IsSphere());
   Mesh pinched = tetra;
-  for (const Vec3& p : tetra.positions) pinched.positions.push_back(p * -1.0);
+  for (const Vec3d& p : tetra.positions) pinched.positions.push_back(p * -1.0);
   for (Triangle t : tetra.triangles) {
     for (int& v : t) v = v == 0 ? 0 : v + 4;  // shares vertex 0 with the first
     pinched.triangles.push_back(t);

@@ -121,3 +121,37 @@ TEST_F(PackUnpackTest, MaxBytesBoundsTheDeclaredPayload) {
 }
 
 }  // namespace
+
+namespace {
+
+// The first line of a usage error (the usage text follows it), or the status when there is none.
+std::string UsageLine(const ToolRun& r) {
+  if (r.status != 2) return "status " + std::to_string(r.status);
+  return r.err.substr(0, r.err.find('\n'));
+}
+
+TEST_F(PackUnpackTest, CommandLineFaultsNameTheWordAndHelpWinsWhereItStands) {
+  const std::string in = dir_ + "in";
+  WriteFile(in, "x");
+  EXPECT_EQ(UsageLine(Tool("pack")), "veltrane-tool pack: missing IN and OUT");
+  EXPECT_EQ(UsageLine(Tool("pack " + in)), "veltrane-tool pack: missing OUT");
+  EXPECT_EQ(UsageLine(Tool("pack " + in + " a b")), "veltrane-tool pack: unexpected argument b");
+  EXPECT_EQ(UsageLine(Tool("pack " + in + " a --chunk-size")), "veltrane-tool pack: missing value for --chunk-size");
+  EXPECT_EQ(UsageLine(Tool("pack --chunk-size 0 " + in + " a")), "veltrane-tool pack: chunk size must be 1 to 32768, not 0");
+  EXPECT_EQ(UsageLine(Tool("pack -x " + in + " a")), "veltrane-tool pack: unknown option -x");
+  // An option's value is taken as it is, even "--help"; help elsewhere prints the usage.
+  EXPECT_EQ(UsageLine(Tool("pack --chunk-size --help " + in + " a")),
+            "veltrane-tool pack: chunk size must be 1 to 32768, not --help");
+  const ToolRun help = Tool("pack " + in + " --help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: veltrane-tool pack", 0), 0u);
+
+  EXPECT_EQ(UsageLine(Tool("unpack --offset")), "veltrane-tool unpack: missing value for --offset");
+  EXPECT_EQ(UsageLine(Tool("unpack --offset -1 a b")), "veltrane-tool unpack: offset must be a byte position, not -1");
+  EXPECT_EQ(UsageLine(Tool("unpack --max-bytes -3 a b")), "veltrane-tool unpack: --max-bytes must be a byte count, not -3");
+  EXPECT_EQ(UsageLine(Tool("unpack a b c")), "veltrane-tool unpack: unexpected argument c");
+  EXPECT_EQ(UsageLine(Tool("unpack -q a b")), "veltrane-tool unpack: unknown option -q");
+  EXPECT_EQ(Tool("unpack -h").status, 0);
+}
+
+}  // namespace

@@ -15,13 +15,14 @@
 #include "codec/dct_encoder.h"
 #include "codec/dct_image.h"
 #include "codec/ppm.h"
+#include "common/direction.h"
 #include "common/heap.h"
 #include "relight/description.h"
 #include "tools/bake/embedded_shaders.h"
 #include "tools/bake/ground_truth.h"
 #include "tools/bake/half_float.h"
 #include "tools/bake/map_algebra.h"
-#include "tools/bake/parallel_chunks.h"
+#include "common/parallel_for.h"
 #include "tools/bake/png_writer.h"
 #include "tools/bake/ridge_solve.h"
 #include "tools/bake/run_files.h"
@@ -101,7 +102,7 @@ struct Bake {
 
   Bake(const BakeOptions& o, BakeFigures& f)
       : options(o), figures(f), progress(o.log, o.progress_bar),
-        jobs(o.jobs > 0 ? o.jobs : HardwareJobs()),
+        jobs(ResolveThreadCount(o.jobs)),
         texels(static_cast<size_t>(o.width) * o.height) {}
 
   void EndStage(const char* name) { figures.stage_seconds.push_back({name, progress.End()}); }
@@ -120,7 +121,7 @@ bool Prepare(Bake& b) {
       return false;
     }
   }
-  if (!BuiltInGroundTruthScene(o.disc_samples, o.disc_radius_deg * 0.017453292519943295, &b.scene)) {
+  if (!BuiltInGroundTruthScene(o.disc_samples, o.disc_radius_deg * kRadiansPerDegree, &b.scene)) {
     std::fprintf(stderr, "bake: the built-in model has no usable table top\n");
     return false;
   }
@@ -159,8 +160,8 @@ bool RenderShadows(Bake& b) {
   const TexelGrid full = FullGrid(b.options.width, b.options.height);
   std::vector<GroundTruthScratch> scratch(b.jobs);
   b.progress.Begin("shadows", static_cast<long>(k + h + v));
-  ParallelChunks(static_cast<int>(k + h + v), 1, b.jobs, [&](int begin, int end, int worker) {
-    for (size_t d = static_cast<size_t>(begin); d < static_cast<size_t>(end); ++d) {
+  ParallelChunks(k + h + v, 1, b.jobs, [&](size_t begin, size_t end, int worker) {
+    for (size_t d = begin; d < end; ++d) {
       if (d < k) {
         RenderGroundTruth(b.scene, b.fit_directions[d], full, b.fit_maps.get() + d * b.texels,
                           &scratch[worker]);
@@ -441,7 +442,7 @@ bool WriteReportImage(Bake& b) {
   const size_t hemi = b.heldout_directions.size();
   std::vector<size_t> picks;
   if (!b.band_directions.empty()) {
-    const Vec3d sweep = DirectionFromDegrees(37.0, 0.0);
+    const Vec3d sweep = SphericalDirection(37.0 * kRadiansPerDegree, 0.0);
     size_t best = hemi;
     for (size_t j = hemi; j < b.srbf_errors.size(); ++j) {
       if (Dot(b.HeldOut(j), sweep) > Dot(b.HeldOut(best), sweep)) best = j;
@@ -512,7 +513,11 @@ bool CheckBakeOptions(const BakeOptions& o, std::string* why) {
   if (o.width < 1 || o.width > 4096 || o.height < 1 || o.height > 4096) {
     return fail("the resolution must be 1 to 4096 texels each way");
   }
-  if (o.centres < 1 || o.centres > 25) return fail("the centre count must be 1 to 25 (the viewer draws at most 25)");
+  if (o.centres < 1 || o.centres > kMaxSrbfCenters) {
+    const std::string limit = std::to_string(kMaxSrbfCenters);
+    *why = "the centre count must be 1 to " + limit + " (the viewer draws at most " + limit + ")";
+    return false;
+  }
   if (!o.auto_spread && !(o.spread > 0.0f && o.spread <= 3.14159265f)) {
     return fail("the spread must be above 0 and at most pi radians, or auto");
   }

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <string>
 
+#include "relight/maps_per_pass.h"
 #include "tools/bake/bake_report.h"
 
 namespace veltrane {
@@ -26,7 +27,7 @@ enum class BakeFormat { kDct, kRaw, kBoth };
 struct BakeOptions {
   std::string out_dir = "run";
   int width = 512, height = 512;
-  int centres = 25;            // 1 .. 25 (the viewer's limit)
+  int centres = kMaxSrbfCenters;  // 1 .. kMaxSrbfCenters (the viewer's limit)
   bool auto_spread = true;
   float spread = 0.0f;         // radians, when not automatic
   int samples = 256;           // fitting directions K

@@ -11,7 +11,7 @@
 
 #include "tools/bake/shadow_raster.h"
 #include "tools/bake/table_top_map.h"
-#include "tools/bake/vec3.h"
+#include "common/vec3.h"
 
 namespace veltrane {
 

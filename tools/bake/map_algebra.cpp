@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "tools/bake/parallel_chunks.h"
+#include "common/parallel_for.h"
 #include "tools/bake/stage_progress.h"
 
 namespace veltrane {
@@ -74,13 +74,13 @@ template <typename Reference>
 std::vector<ErrorSums> CompareTiles(const std::vector<const float*>& in,
                                     const std::vector<float>& matrix, size_t rows, size_t texels,
                                     int jobs, const Reference& reference) {
-  const int tiles = static_cast<int>((texels + kTile - 1) / kTile);
-  std::vector<std::vector<ErrorSums>> per_worker(std::max(1, jobs), std::vector<ErrorSums>(rows));
-  ParallelChunks(tiles, 16, jobs, [&](int begin, int end, int worker) {
+  const size_t tiles = (texels + kTile - 1) / kTile;
+  std::vector<std::vector<ErrorSums>> per_worker(ResolveThreadCount(jobs), std::vector<ErrorSums>(rows));
+  ParallelChunks(tiles, 16, jobs, [&](size_t begin, size_t end, int worker) {
     float a[kTile], b[kTile];
     std::vector<ErrorSums>& sums = per_worker[worker];
-    for (int tile = begin; tile < end; ++tile) {
-      const size_t first = static_cast<size_t>(tile) * kTile;
+    for (size_t tile = begin; tile < end; ++tile) {
+      const size_t first = tile * kTile;
       const size_t count = std::min(kTile, texels - first);
       for (size_t i = 0; i < rows; ++i) {
         CombineRowTile(in, &matrix[i * in.size()], first, count, a);
@@ -121,15 +121,14 @@ std::vector<ErrorSums> CompareTwoCombinations(const std::vector<const float*>& i
 void CombineMaps(const std::vector<const float*>& in, const std::vector<float>& matrix,
                  const std::vector<float*>& out, size_t texels, int jobs,
                  StageProgress* progress) {
-  const int tiles = static_cast<int>((texels + kTile - 1) / kTile);
-  ParallelChunks(tiles, 16, jobs, [&](int begin, int end, int) {
-    for (int tile = begin; tile < end; ++tile) {
-      const size_t first = static_cast<size_t>(tile) * kTile;
+  const size_t tiles = (texels + kTile - 1) / kTile;
+  ParallelChunks(tiles, 16, jobs, [&](size_t begin, size_t end, int) {
+    for (size_t tile = begin; tile < end; ++tile) {
+      const size_t first = tile * kTile;
       CombineTile(in, matrix, out, first, std::min(kTile, texels - first));
     }
     if (progress != nullptr) {
-      progress->Advance(static_cast<long>(std::min(texels, static_cast<size_t>(end) * kTile) -
-                                          static_cast<size_t>(begin) * kTile));
+      progress->Advance(static_cast<long>(std::min(texels, end * kTile) - begin * kTile));
     }
   });
 }

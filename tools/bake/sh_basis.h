@@ -2,7 +2,7 @@
 // and the azimuth measured as in the scene's direction convention (phi = atan2(-z, x)).
 #pragma once
 
-#include "tools/bake/vec3.h"
+#include "common/vec3.h"
 
 namespace veltrane {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tools/bake/table_top_map.h"
-#include "tools/bake/vec3.h"
+#include "common/vec3.h"
 
 namespace veltrane {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/bake/vec3.h"
+#include "common/vec3.h"
 
 namespace veltrane {
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "tools/bake/vec3.h"
+#include "common/vec3.h"
 
 namespace veltrane {
 

@@ -1,53 +1,56 @@
 #include "tools/bake/srbf_basis.h"
 
-#include <cmath>
-
+#include "relight/center_directions.h"
+#include "relight/matrix.h"
 #include "relight/srbf_kernel.h"
+#include "relight/vec4.h"
 #include "tools/bake/sh_basis.h"
 
 namespace veltrane {
 namespace {
 
-// The dot product as the viewer forms it: single precision, accumulated in the order x, y, z.
-float ViewerDot(Vec3d l, Vec3d c) {
-  float sum = static_cast<float>(l.x) * static_cast<float>(c.x);
-  sum += static_cast<float>(l.y) * static_cast<float>(c.y);
-  sum += static_cast<float>(l.z) * static_cast<float>(c.z);
-  return sum;
+// The centres as the viewer holds them: a 3 x N table of float directions, one per column.
+void CentreTable(const std::vector<Vec3d>& centres, Matrix* table) {
+  table->Allocate(3, static_cast<int>(centres.size()));
+  for (size_t i = 0; i < centres.size(); ++i) {
+    table->data[0][i] = static_cast<float>(centres[i].x);
+    table->data[1][i] = static_cast<float>(centres[i].y);
+    table->data[2][i] = static_cast<float>(centres[i].z);
+  }
+}
+
+void KernelRow(Vec3d l, const Matrix& centres, float sigma, float* out) {
+  const float light[3] = {static_cast<float>(l.x), static_cast<float>(l.y), static_cast<float>(l.z)};
+  EvaluateSrbfKernels(light, centres, sigma, centres.cols, out);
 }
 
 }  // namespace
 
 Vec3d CentreDirection(const SphereAngles& centre) {
-  const float theta = centre.theta_deg * 0.017453292f;
-  const float phi = centre.phi_deg * 0.017453292f;
-  float v[3] = {static_cast<float>(std::cos(phi) * std::sin(theta)),
-                static_cast<float>(std::cos(theta)),
-                static_cast<float>(-(std::sin(phi) * std::sin(theta)))};
-  for (float& c : v) {
-    if (std::fabs(static_cast<double>(c)) < 0.0001) c = 0.0f;
-  }
-  const float factor = static_cast<float>(
-      1.0 / std::sqrt(static_cast<double>(v[0]) * v[0] + static_cast<double>(v[1]) * v[1] +
-                      static_cast<double>(v[2]) * v[2]));
-  return {static_cast<float>(v[0] * factor), static_cast<float>(v[1] * factor),
-          static_cast<float>(v[2] * factor)};
+  Vec4 d = LightFrameCenterDirection(centre.theta_deg * kCenterRadiansPerDegree,
+                                     centre.phi_deg * kCenterRadiansPerDegree);
+  VecNormalize(d);
+  return {d.x, d.y, d.z};
 }
 
 std::vector<double> SrbfDesignMatrix(const std::vector<Vec3d>& directions,
                                      const std::vector<Vec3d>& centres, float sigma) {
   const size_t n = centres.size();
+  Matrix table;
+  CentreTable(centres, &table);
+  std::vector<float> row(n);
   std::vector<double> phi(directions.size() * n);
   for (size_t k = 0; k < directions.size(); ++k) {
-    for (size_t i = 0; i < n; ++i) {
-      phi[k * n + i] = SrbfKernelValue(ViewerDot(directions[k], centres[i]), sigma);
-    }
+    KernelRow(directions[k], table, sigma, row.data());
+    for (size_t i = 0; i < n; ++i) phi[k * n + i] = row[i];
   }
   return phi;
 }
 
 void SrbfKernelRow(Vec3d l, const std::vector<Vec3d>& centres, float sigma, float* out) {
-  for (size_t i = 0; i < centres.size(); ++i) out[i] = SrbfKernelValue(ViewerDot(l, centres[i]), sigma);
+  Matrix table;
+  CentreTable(centres, &table);
+  KernelRow(l, table, sigma, out);
 }
 
 std::vector<double> ShDesignMatrix(const std::vector<Vec3d>& directions, int bands) {

@@ -7,7 +7,7 @@
 // so file row 0 is the texture's top row.
 #pragma once
 
-#include "tools/bake/vec3.h"
+#include "common/vec3.h"
 
 namespace veltrane {
 

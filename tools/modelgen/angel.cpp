@@ -29,14 +29,14 @@ std::string Describe(const char* step, const Topology& t) {
 
 // Scales each axis on its own so that the bounding box becomes [kAngelLo, kAngelHi].
 void FitExtents(Mesh& mesh) {
-  Vec3 lo = mesh.positions[0], hi = lo;
-  for (const Vec3& p : mesh.positions) {
+  Vec3d lo = mesh.positions[0], hi = lo;
+  for (const Vec3d& p : mesh.positions) {
     lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
     hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
   }
   std::fprintf(stderr, "angel: shape spans x %.3f to %.3f, y %.3f to %.3f, z %.3f to %.3f\n", lo.x, hi.x, lo.y, hi.y,
                lo.z, hi.z);
-  for (Vec3& p : mesh.positions) {
+  for (Vec3d& p : mesh.positions) {
     p.x = kAngelLo[0] + (p.x - lo.x) / (hi.x - lo.x) * (kAngelHi[0] - kAngelLo[0]);
     p.y = kAngelLo[1] + (p.y - lo.y) / (hi.y - lo.y) * (kAngelHi[1] - kAngelLo[1]);
     p.z = kAngelLo[2] + (p.z - lo.z) / (hi.z - lo.z) * (kAngelHi[2] - kAngelLo[2]);
@@ -48,7 +48,7 @@ std::vector<TexCoord> FrontProjection(const Mesh& mesh) {
   std::vector<TexCoord> texcoords;
   for (const Triangle& t : mesh.triangles) {
     for (int v : t) {
-      const Vec3& p = mesh.positions[v];
+      const Vec3d& p = mesh.positions[v];
       double across = (kAngelHi[0] - p.x) / (kAngelHi[0] - kAngelLo[0]);
       double up = (p.y - kAngelLo[1]) / (kAngelHi[1] - kAngelLo[1]);
       texcoords.push_back({std::clamp(across, 0.0, 1.0), std::clamp(up, 0.0, 1.0)});

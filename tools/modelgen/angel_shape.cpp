@@ -12,16 +12,16 @@ double SmoothUnion(double a, double b, double k) {
 }
 
 // A capsule whose radius runs from ra at a to rb at b.
-double TaperedCapsule(Vec3 p, Vec3 a, Vec3 b, double ra, double rb) {
-  Vec3 ab = b - a;
+double TaperedCapsule(Vec3d p, Vec3d a, Vec3d b, double ra, double rb) {
+  Vec3d ab = b - a;
   double h = std::clamp(Dot(p - a, ab) / Dot(ab, ab), 0.0, 1.0);
   return Length(p - (a + ab * h)) - (ra + (rb - ra) * h);
 }
 
-double Ellipsoid(Vec3 p, Vec3 c, Vec3 r) {
-  Vec3 q = p - c;
-  Vec3 s{q.x / r.x, q.y / r.y, q.z / r.z};
-  Vec3 s2{q.x / (r.x * r.x), q.y / (r.y * r.y), q.z / (r.z * r.z)};
+double Ellipsoid(Vec3d p, Vec3d c, Vec3d r) {
+  Vec3d q = p - c;
+  Vec3d s{q.x / r.x, q.y / r.y, q.z / r.z};
+  Vec3d s2{q.x / (r.x * r.x), q.y / (r.y * r.y), q.z / (r.z * r.z)};
   double k0 = Length(s), k1 = Length(s2);
   return k1 > 0 ? k0 * (k0 - 1.0) / k1 : -std::min(r.x, std::min(r.y, r.z));
 }
@@ -50,7 +50,7 @@ double Slab(double flat, double across, double round) {
 // The robe: a surface of revolution about the y axis that flares from the waist to a wide hem,
 // with deep folds falling from the waist that open towards the hem, where the cloth also
 // turns out a little before it meets the table at y = 0.
-double Robe(Vec3 p) {
+double Robe(Vec3d p) {
   const double top = 0.56;
   double y = std::clamp(p.y, 0.0, top);
   double f = 1.0 - y / top;
@@ -71,7 +71,7 @@ double Robe(Vec3 p) {
 // along its span and cups towards the back, so that it reads as a wing from above and from
 // the side. Three layers of feathers overlap like roof tiles: short coverts along the arm,
 // secondaries below them, and long primaries fanning out at the tip.
-double Wing(Vec3 p, double side) {
+double Wing(Vec3d p, double side) {
   // Plane coordinates: a outwards along the span, b up; the feathers hang towards -b. The
   // vane (the leading edge and an oval membrane behind it) carries the coverts in front and
   // the flight feathers behind; every feather starts inside the vane and the feathers only
@@ -95,11 +95,11 @@ double Wing(Vec3 p, double side) {
       {0.46, 0.04, 0.52, -0.18, 0.048, 0.040}, {0.52, 0.08, 0.64, -0.11, 0.047, 0.039},
       {0.57, 0.12, 0.73, -0.01, 0.045, 0.037}, {0.60, 0.17, 0.79, 0.09, 0.042, 0.034},
   };
-  const Vec3 root{0.07 * side, 0.63, 0.08};
-  const Vec3 u = Normalized({side, 0.12, 0.42});
-  const Vec3 w = Normalized(Cross(u, {0.0, 1.0, -0.55})) * side;  // across the vane, towards the back
-  const Vec3 v = Cross(w, u) * side;
-  Vec3 q = p - root;
+  const Vec3d root{0.07 * side, 0.63, 0.08};
+  const Vec3d u = Normalized(Vec3d{side, 0.12, 0.42});
+  const Vec3d w = Normalized(Cross(u, {0.0, 1.0, -0.55})) * side;  // across the vane, towards the back
+  const Vec3d v = Cross(w, u) * side;
+  Vec3d q = p - root;
   double a = Dot(q, u), b = Dot(q, v), c = Dot(q, w);
   // The vane bends back along the span and cups across it.
   double span = std::max(a, 0.0);
@@ -124,21 +124,21 @@ double Wing(Vec3 p, double side) {
 
 // An arm along the side, bent at the elbow, the hands joined in prayer before the chest. The
 // arm lies against the body all along, so that it closes no loop with it.
-double Arm(Vec3 p, double side) {
-  const Vec3 shoulder{0.10 * side, 0.665, 0.0};
-  const Vec3 elbow{0.10 * side, 0.545, -0.01};
-  const Vec3 wrist{0.03 * side, 0.60, -0.085};
+double Arm(Vec3d p, double side) {
+  const Vec3d shoulder{0.10 * side, 0.665, 0.0};
+  const Vec3d elbow{0.10 * side, 0.545, -0.01};
+  const Vec3d wrist{0.03 * side, 0.60, -0.085};
   double d = TaperedCapsule(p, shoulder, elbow, 0.032, 0.025);
   d = SmoothUnion(d, TaperedCapsule(p, elbow, wrist, 0.025, 0.019), 0.02);
   // A sleeve that widens towards the wrist.
   d = SmoothUnion(d, TaperedCapsule(p, Lerp(elbow, wrist, 0.35), wrist, 0.024, 0.034), 0.015);
-  const Vec3 hand{0.012 * side, 0.63, -0.085};
+  const Vec3d hand{0.012 * side, 0.63, -0.085};
   return SmoothUnion(d, Ellipsoid(p, hand, {0.018, 0.045, 0.026}), 0.015);
 }
 
 }  // namespace
 
-double AngelField(Vec3 p) {
+double AngelField(Vec3d p) {
   double body = Robe(p);
   // Chest and shoulders.
   body = SmoothUnion(body, Ellipsoid(p, {0.0, 0.615, 0.0}, {0.092, 0.12, 0.065}), 0.05);

@@ -5,11 +5,13 @@
 // field is positive on the bounds' faces.
 #pragma once
 
-#include "tools/modelgen/vec3.h"
+#include "common/vec3.h"
 
-double AngelField(Vec3 p);
+using veltrane::Vec3d;
+
+double AngelField(Vec3d p);
 
 struct Bounds {
-  Vec3 lo, hi;
+  Vec3d lo, hi;
 };
 Bounds AngelShapeBounds();

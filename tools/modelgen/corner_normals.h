@@ -9,4 +9,4 @@
 // mean of the normals of the triangles around its position that meet its own triangle at less
 // than crease_degrees, so the surface is shaded smooth across soft edges and stays sharp
 // across creases.
-std::vector<Vec3> CornerNormals(const Mesh& mesh, double crease_degrees);
+std::vector<Vec3d> CornerNormals(const Mesh& mesh, double crease_degrees);

@@ -36,7 +36,7 @@ class Flipper {
   }
 
  private:
-  Vec3 P(int v) const { return mesh_.positions[v]; }
+  Vec3d P(int v) const { return mesh_.positions[v]; }
 
   void Attach(int f) {
     const Triangle& t = mesh_.triangles[f];
@@ -66,12 +66,12 @@ class Flipper {
     int c = Opposite(mesh_.triangles[f1], a, b), d = Opposite(mesh_.triangles[f2], a, b);
     if (c == d || neighbours_[c].count(d) != 0) return false;
     if (neighbours_[a].size() <= 3 || neighbours_[b].size() <= 3) return false;
-    Vec3 n1 = Normalized(TriangleNormalArea(P(a), P(b), P(c)));
-    Vec3 n2 = Normalized(TriangleNormalArea(P(b), P(a), P(d)));
+    Vec3d n1 = Normalized(TriangleNormalArea(P(a), P(b), P(c)));
+    Vec3d n2 = Normalized(TriangleNormalArea(P(b), P(a), P(d)));
     if (Dot(n1, n2) < min_cos) return false;
-    Vec3 m1 = Normalized(TriangleNormalArea(P(a), P(d), P(c)));
-    Vec3 m2 = Normalized(TriangleNormalArea(P(d), P(b), P(c)));
-    Vec3 mean = Normalized(n1 + n2);
+    Vec3d m1 = Normalized(TriangleNormalArea(P(a), P(d), P(c)));
+    Vec3d m2 = Normalized(TriangleNormalArea(P(d), P(b), P(c)));
+    Vec3d mean = Normalized(n1 + n2);
     if (Dot(m1, mean) < min_cos || Dot(m2, mean) < min_cos) return false;
     double before = std::min(TriangleQuality(P(a), P(b), P(c)), TriangleQuality(P(b), P(a), P(d)));
     double after = std::min(TriangleQuality(P(a), P(d), P(c)), TriangleQuality(P(d), P(b), P(c)));

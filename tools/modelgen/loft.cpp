@@ -4,9 +4,9 @@
 
 namespace {
 
-Vec3 Centre(const Ring& ring) {
-  Vec3 sum;
-  for (const Vec3& p : ring) sum += p;
+Vec3d Centre(const Ring& ring) {
+  Vec3d sum;
+  for (const Vec3d& p : ring) sum += p;
   return sum * (1.0 / ring.size());
 }
 
@@ -24,7 +24,7 @@ void AppendCap(Mesh& mesh, int first, const Ring& ring, LoftEnd end, bool up) {
     for (int i = 1; i + 1 < n; ++i) add(first, first + i, first + i + 1);
   } else if (end.cap == Cap::kCentre) {
     int centre = static_cast<int>(mesh.positions.size());
-    Vec3 c = Centre(ring);
+    Vec3d c = Centre(ring);
     c.y += end.cap_offset;
     mesh.positions.push_back(c);
     for (int i = 0; i < n; ++i) add(centre, first + i, first + (i + 1) % n);

@@ -7,7 +7,7 @@
 #include "tools/modelgen/mesh.h"
 
 // One horizontal ring; its points run counter-clockwise seen from above (+y).
-using Ring = std::vector<Vec3>;
+using Ring = std::vector<Vec3d>;
 
 enum class Cap {
   kOpen,     // left open (the end is hidden inside another piece)

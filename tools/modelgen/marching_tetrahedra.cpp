@@ -9,12 +9,12 @@ namespace {
 
 struct Grid {
   int nx, ny, nz;  // nodes per axis
-  Vec3 lo;
+  Vec3d lo;
   double cell;
   std::vector<double> value;
 
   int64_t Index(int i, int j, int k) const { return (static_cast<int64_t>(k) * ny + j) * nx + i; }
-  Vec3 Node(int64_t n) const {
+  Vec3d Node(int64_t n) const {
     int i = static_cast<int>(n % nx), j = static_cast<int>((n / nx) % ny);
     int k = static_cast<int>(n / (static_cast<int64_t>(nx) * ny));
     return {lo.x + i * cell, lo.y + j * cell, lo.z + k * cell};
@@ -70,7 +70,7 @@ class Extractor {
                   Vertex(n[r.inside], n[r.outside])};
     // The triangle's plane separates p's inside corner from its outside corner; the normal
     // must point to the outside one.
-    Vec3 normal = TriangleNormalArea(mesh_.positions[t[0]], mesh_.positions[t[1]], mesh_.positions[t[2]]);
+    Vec3d normal = TriangleNormalArea(mesh_.positions[t[0]], mesh_.positions[t[1]], mesh_.positions[t[2]]);
     if (Dot(normal, grid_.Node(n[p.outside]) - grid_.Node(n[p.inside])) < 0) std::swap(t[1], t[2]);
     mesh_.triangles.push_back(t);
   }
@@ -82,7 +82,7 @@ class Extractor {
 
 }  // namespace
 
-Mesh MarchTetrahedra(const std::function<double(Vec3)>& field, Vec3 lo, Vec3 hi, double cell) {
+Mesh MarchTetrahedra(const std::function<double(Vec3d)>& field, Vec3d lo, Vec3d hi, double cell) {
   Grid grid;
   grid.lo = lo;
   grid.cell = cell;

@@ -11,4 +11,4 @@
 // so neighbouring cubes agree on their shared faces and the result is a closed 2-manifold as
 // long as the field is positive on the grid's border. Crossing points are shared by the
 // triangles of all tetrahedra around a grid edge.
-Mesh MarchTetrahedra(const std::function<double(Vec3)>& field, Vec3 lo, Vec3 hi, double cell);
+Mesh MarchTetrahedra(const std::function<double(Vec3d)>& field, Vec3d lo, Vec3d hi, double cell);

@@ -4,13 +4,14 @@
 #include <array>
 #include <vector>
 
-#include "tools/modelgen/vec3.h"
+#include "common/vec3.h"
 
+using veltrane::Vec3d;
 using Triangle = std::array<int, 3>;
 
 // Positions shared between triangles; triangles wound counter-clockwise seen from outside.
 struct Mesh {
-  std::vector<Vec3> positions;
+  std::vector<Vec3d> positions;
   std::vector<Triangle> triangles;
 };
 
@@ -22,6 +23,6 @@ struct TexCoord {
 // triangle in triangle order.
 struct ModelPart {
   Mesh mesh;
-  std::vector<Vec3> normals;
+  std::vector<Vec3d> normals;
   std::vector<TexCoord> texcoords;
 };

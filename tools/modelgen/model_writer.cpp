@@ -43,14 +43,14 @@ bool WriteModelSource(FILE* out, const ModelPart& angel, const ModelPart& table,
 
   std::fprintf(out, "\nconst float model_positions[kModelPositionCount][3] = {\n");
   for (const ModelPart* part : {&angel, &table}) {
-    for (const Vec3& p : part->mesh.positions) {
+    for (const Vec3d& p : part->mesh.positions) {
       std::fprintf(out, "    {%s, %s, %s},\n", FloatLiteral(p.x).c_str(), FloatLiteral(p.y).c_str(),
                    FloatLiteral(p.z).c_str());
     }
   }
   std::fprintf(out, "};\n\nconst float model_normals[kModelCornerCount][3] = {\n");
   for (const ModelPart* part : {&angel, &table}) {
-    for (const Vec3& n : part->normals) {
+    for (const Vec3d& n : part->normals) {
       std::fprintf(out, "    {%s, %s, %s},\n", FloatLiteral(n.x).c_str(), FloatLiteral(n.y).c_str(),
                    FloatLiteral(n.z).c_str());
     }

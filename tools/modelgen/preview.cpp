@@ -15,38 +15,38 @@ struct Camera {
   int width, height;
 
   // Model point or direction into the eye frame (directions leave out the translation).
-  Vec3 Eye(Vec3 p, bool point) const {
-    Vec3 q = p * (point ? 2.5 : 1.0);
-    Vec3 r{turn_cos * q.x + turn_sin * q.z, q.y, -turn_sin * q.x + turn_cos * q.z};
-    Vec3 s{r.x, tilt_cos * r.y - tilt_sin * r.z, tilt_sin * r.y + tilt_cos * r.z};
-    return point ? s + Vec3{0, -0.7, -4.0} : s;
+  Vec3d Eye(Vec3d p, bool point) const {
+    Vec3d q = p * (point ? 2.5 : 1.0);
+    Vec3d r{turn_cos * q.x + turn_sin * q.z, q.y, -turn_sin * q.x + turn_cos * q.z};
+    Vec3d s{r.x, tilt_cos * r.y - tilt_sin * r.z, tilt_sin * r.y + tilt_cos * r.z};
+    return point ? s + Vec3d{0, -0.7, -4.0} : s;
   }
   // Eye point to pixel coordinates (x right, y down) with the eye depth kept in z.
-  Vec3 Screen(Vec3 e) const {
+  Vec3d Screen(Vec3d e) const {
     double ndc_x = focal / aspect * e.x / -e.z, ndc_y = focal * e.y / -e.z;
     return {(ndc_x + 1) * 0.5 * width, (1 - ndc_y) * 0.5 * height, -e.z};
   }
 };
 
 struct Shaded {
-  Vec3 screen, normal;
+  Vec3d screen, normal;
 };
 
 class Raster {
  public:
   Raster(int width, int height)
       : width_(width), height_(height), depth_(static_cast<size_t>(width) * height, std::numeric_limits<double>::max()),
-        colour_(static_cast<size_t>(width) * height, Vec3{0.08, 0.08, 0.1}) {}
+        colour_(static_cast<size_t>(width) * height, Vec3d{0.08, 0.08, 0.1}) {}
 
-  void Triangle(const Shaded v[3], Vec3 albedo) {
-    Vec3 a = v[0].screen, b = v[1].screen, c = v[2].screen;
+  void Triangle(const Shaded v[3], Vec3d albedo) {
+    Vec3d a = v[0].screen, b = v[1].screen, c = v[2].screen;
     double area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
     if (area >= 0) return;  // y points down, so counter-clockwise on screen has negative area
     int x0 = std::max(0, static_cast<int>(std::floor(std::min({a.x, b.x, c.x}))));
     int x1 = std::min(width_ - 1, static_cast<int>(std::ceil(std::max({a.x, b.x, c.x}))));
     int y0 = std::max(0, static_cast<int>(std::floor(std::min({a.y, b.y, c.y}))));
     int y1 = std::min(height_ - 1, static_cast<int>(std::ceil(std::max({a.y, b.y, c.y}))));
-    const Vec3 light = Normalized({-0.4, 0.7, 0.6});
+    const Vec3d light = Normalized(Vec3d{-0.4, 0.7, 0.6});
     for (int y = y0; y <= y1; ++y) {
       for (int x = x0; x <= x1; ++x) {
         double px = x + 0.5, py = y + 0.5;
@@ -58,7 +58,7 @@ class Raster {
         size_t at = static_cast<size_t>(y) * width_ + x;
         if (z >= depth_[at]) continue;
         depth_[at] = z;
-        Vec3 n = Normalized(v[0].normal * w0 + v[1].normal * w1 + v[2].normal * w2);
+        Vec3d n = Normalized(v[0].normal * w0 + v[1].normal * w1 + v[2].normal * w2);
         double lit = 0.25 + 0.75 * std::max(0.0, Dot(n, light));
         colour_[at] = albedo * lit;
       }
@@ -69,7 +69,7 @@ class Raster {
     FILE* f = std::fopen(path, "wb");
     if (f == nullptr) return false;
     std::fprintf(f, "P6\n%d %d\n255\n", width_, height_);
-    for (const Vec3& c : colour_) {
+    for (const Vec3d& c : colour_) {
       unsigned char rgb[3] = {Byte(c.x), Byte(c.y), Byte(c.z)};
       std::fwrite(rgb, 1, 3, f);
     }
@@ -82,10 +82,10 @@ class Raster {
 
   int width_, height_;
   std::vector<double> depth_;
-  std::vector<Vec3> colour_;
+  std::vector<Vec3d> colour_;
 };
 
-void Draw(Raster& raster, const Camera& camera, const ModelPart& part, Vec3 albedo, Vec3 top_albedo, int top_first) {
+void Draw(Raster& raster, const Camera& camera, const ModelPart& part, Vec3d albedo, Vec3d top_albedo, int top_first) {
   for (size_t f = 0; f < part.mesh.triangles.size(); ++f) {
     Shaded v[3];
     for (int c = 0; c < 3; ++c) {

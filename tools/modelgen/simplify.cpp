@@ -11,7 +11,7 @@ namespace {
 struct Quadric {
   double q[10] = {};
 
-  static Quadric Plane(Vec3 n, double d, double weight) {
+  static Quadric Plane(Vec3d n, double d, double weight) {
     Quadric r;
     double p[4] = {n.x, n.y, n.z, d};
     int k = 0;
@@ -24,13 +24,13 @@ struct Quadric {
     for (int i = 0; i < 10; ++i) q[i] += o.q[i];
     return *this;
   }
-  double Error(Vec3 v) const {
+  double Error(Vec3d v) const {
     return q[0] * v.x * v.x + 2 * q[1] * v.x * v.y + 2 * q[2] * v.x * v.z + 2 * q[3] * v.x +
            q[4] * v.y * v.y + 2 * q[5] * v.y * v.z + 2 * q[6] * v.y + q[7] * v.z * v.z +
            2 * q[8] * v.z + q[9];
   }
   // The point of least error, when the system is well conditioned.
-  bool Minimum(Vec3* v) const {
+  bool Minimum(Vec3d* v) const {
     double a = q[0], b = q[1], c = q[2], d = q[4], e = q[5], f = q[7];
     double det = a * (d * f - e * e) - b * (b * f - c * e) + c * (b * e - c * d);
     double scale = std::fabs(a * d * f) + 1e-30;
@@ -47,7 +47,7 @@ struct Candidate {
   double cost;
   int u, v;
   unsigned stamp_u, stamp_v;
-  Vec3 position;
+  Vec3d position;
   bool operator>(const Candidate& o) const { return cost > o.cost; }
 };
 
@@ -62,10 +62,10 @@ class Simplifier {
     face_alive_.assign(mesh.triangles.size(), 1);
     for (int f = 0; f < static_cast<int>(mesh.triangles.size()); ++f) {
       const Triangle& t = mesh.triangles[f];
-      Vec3 na = TriangleNormalArea(P(t[0]), P(t[1]), P(t[2]));
+      Vec3d na = TriangleNormalArea(P(t[0]), P(t[1]), P(t[2]));
       double area2 = Length(na);
       if (area2 > 0) {
-        Vec3 n = na * (1.0 / area2);
+        Vec3d n = na * (1.0 / area2);
         Quadric plane = Quadric::Plane(n, -Dot(n, P(t[0])), area2);
         for (int v : t) quadric_[v] += plane;
       }
@@ -98,7 +98,7 @@ class Simplifier {
   }
 
  private:
-  Vec3 P(int v) const { return mesh_.positions[v]; }
+  Vec3d P(int v) const { return mesh_.positions[v]; }
 
   std::vector<int> Neighbours(int v) const {
     std::vector<int> n;
@@ -115,9 +115,9 @@ class Simplifier {
   void PushEdge(int u, int v) {
     Quadric q = quadric_[u];
     q += quadric_[v];
-    Vec3 best = Lerp(P(u), P(v), 0.5);
+    Vec3d best = Lerp(P(u), P(v), 0.5);
     double best_cost = q.Error(best);
-    Vec3 options[3] = {P(u), P(v), {}};
+    Vec3d options[3] = {P(u), P(v), {}};
     int count = 2;
     if (q.Minimum(&options[2])) {
       // Only trust the optimum near the edge; far away it is a numerical artefact.
@@ -140,12 +140,12 @@ class Simplifier {
   }
 
   // Triangle f with vertex `from` moved to `to`, as the three positions.
-  void Moved(int f, int from_a, int from_b, Vec3 to, Vec3 out[3]) const {
+  void Moved(int f, int from_a, int from_b, Vec3d to, Vec3d out[3]) const {
     const Triangle& t = mesh_.triangles[f];
     for (int c = 0; c < 3; ++c) out[c] = (t[c] == from_a || t[c] == from_b) ? to : P(t[c]);
   }
 
-  bool CanCollapse(int u, int v, Vec3 to) const {
+  bool CanCollapse(int u, int v, Vec3d to) const {
     std::vector<int> nu = Neighbours(u), nv = Neighbours(v), common;
     std::set_intersection(nu.begin(), nu.end(), nv.begin(), nv.end(), std::back_inserter(common));
     if (common.size() != 2) return false;
@@ -156,10 +156,10 @@ class Simplifier {
         const Triangle& t = mesh_.triangles[f];
         bool shared = (t[0] == u || t[1] == u || t[2] == u) && (t[0] == v || t[1] == v || t[2] == v);
         if (shared) continue;
-        Vec3 after[3];
+        Vec3d after[3];
         Moved(f, u, v, to, after);
-        Vec3 n_before = Normalized(TriangleNormalArea(P(t[0]), P(t[1]), P(t[2])));
-        Vec3 n_after = TriangleNormalArea(after[0], after[1], after[2]);
+        Vec3d n_before = Normalized(TriangleNormalArea(P(t[0]), P(t[1]), P(t[2])));
+        Vec3d n_after = TriangleNormalArea(after[0], after[1], after[2]);
         if (Length(n_after) <= 0 || Dot(n_before, Normalized(n_after)) < 0.3) return false;
         double q_after = TriangleQuality(after[0], after[1], after[2]);
         if (q_after < min_quality_ && q_after < TriangleQuality(P(t[0]), P(t[1]), P(t[2]))) return false;
@@ -168,7 +168,7 @@ class Simplifier {
     return true;
   }
 
-  void Collapse(int u, int v, Vec3 to) {
+  void Collapse(int u, int v, Vec3d to) {
     for (int f : faces_of_[v]) {
       Triangle& t = mesh_.triangles[f];
       bool has_u = t[0] == u || t[1] == u || t[2] == u;
@@ -227,7 +227,7 @@ class Simplifier {
 
 }  // namespace
 
-double TriangleQuality(Vec3 a, Vec3 b, Vec3 c) {
+double TriangleQuality(Vec3d a, Vec3d b, Vec3d c) {
   double area = 0.5 * Length(TriangleNormalArea(a, b, c));
   double sum = Dot(b - a, b - a) + Dot(c - b, c - b) + Dot(a - c, a - c);
   return sum > 0 ? 4 * std::sqrt(3.0) * area / sum : 0;

@@ -12,4 +12,4 @@
 bool SimplifyMesh(Mesh& mesh, int target_vertices, double min_quality);
 
 // 4 sqrt(3) area / sum of squared edge lengths: 1 for an equilateral triangle, 0 when flat.
-double TriangleQuality(Vec3 a, Vec3 b, Vec3 c);
+double TriangleQuality(Vec3d a, Vec3d b, Vec3d c);

@@ -9,7 +9,7 @@
 namespace {
 
 // The light maps were fitted to this top: its corners and their texture coordinates.
-const Vec3 kTopCorners[4] = {{-0.41075, kTableTopY, 0.373043},
+const Vec3d kTopCorners[4] = {{-0.41075, kTableTopY, 0.373043},
                              {0.410772, kTableTopY, 0.373043},
                              {0.410772, kTableTopY, -0.373043},
                              {-0.41075, kTableTopY, -0.373043}};
@@ -87,7 +87,7 @@ void AppendStretchers(Mesh& mesh) {
 
 // Wood grain runs down the legs: t measures the distance below the top, s runs across the face
 // along the horizontal axis it spans most; horizontal faces take x and z.
-TexCoord WoodCoordinate(Vec3 p, Vec3 face_normal) {
+TexCoord WoodCoordinate(Vec3d p, Vec3d face_normal) {
   if (std::fabs(face_normal.y) > 0.7) {
     return {(p.x + kHalfWidth) / (2 * kHalfWidth), (p.z + kHalfDepth) / (2 * kHalfDepth)};
   }
@@ -101,9 +101,9 @@ TexCoord WoodCoordinate(Vec3 p, Vec3 face_normal) {
 // Towards the front the top's t comes close to 1, where the table's shader mirrors the wood;
 // there the bevel's share is squeezed into what is left below 1, which keeps the grain from
 // folding back on itself along the front edge.
-TexCoord SlabWoodCoordinate(Vec3 p) {
-  const Vec3& a = kTopCorners[0];  // s and t of the top are affine in x and z
-  const Vec3& c = kTopCorners[2];
+TexCoord SlabWoodCoordinate(Vec3d p) {
+  const Vec3d& a = kTopCorners[0];  // s and t of the top are affine in x and z
+  const Vec3d& c = kTopCorners[2];
   const double t_per_z = (kTopTexCoords[2].t - kTopTexCoords[0].t) / (c.z - a.z);
   double s = kTopTexCoords[0].s + (p.x - a.x) / (c.x - a.x) * (kTopTexCoords[2].s - kTopTexCoords[0].s);
   double t = kTopTexCoords[0].t + (p.z - a.z) * t_per_z;
@@ -155,13 +155,13 @@ ModelPart BuildTable() {
   table.normals = CornerNormals(table.mesh, kCreaseDegrees);
   for (size_t f = 0; f < table.mesh.triangles.size(); ++f) {
     const Triangle& t = table.mesh.triangles[f];
-    Vec3 face_normal = Normalized(TriangleNormalArea(table.mesh.positions[t[0]], table.mesh.positions[t[1]],
+    Vec3d face_normal = Normalized(TriangleNormalArea(table.mesh.positions[t[0]], table.mesh.positions[t[1]],
                                                      table.mesh.positions[t[2]]));
     // The slab (the first triangles, up to the top) is a board with chamfered edges: each of
     // its faces is flat, and none is shaded as if it curved into the top.
     bool slab = static_cast<int>(f) < top_triangle;
     for (int c = 0; c < 3; ++c) {
-      Vec3 p = table.mesh.positions[t[c]];
+      Vec3d p = table.mesh.positions[t[c]];
       table.texcoords.push_back(slab ? SlabWoodCoordinate(p) : WoodCoordinate(p, face_normal));
       if (slab) table.normals[3 * f + c] = face_normal;
     }

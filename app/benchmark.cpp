@@ -4,7 +4,7 @@
 
 #include "app/display.h"
 #include "app/input.h"
-#include "relight/pass_timer.h"
+#include "relight/gl/pass_timer.h"
 
 double GetTimeSeconds() {
   struct timespec now;

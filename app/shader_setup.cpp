@@ -10,7 +10,7 @@
 #include "codec/ppm.h"
 #include "common/fatal.h"
 #include "common/heap.h"
-#include "relight/relight_pass.h"
+#include "relight/gl/relight_pass.h"
 #include "render/render_texture.h"
 #include "shader/cg_error_callback.h"
 

@@ -6,7 +6,7 @@
 #include "codec/dct_image.h"
 #include "common/fatal.h"
 #include "common/heap.h"
-#include "relight/coefficient_maps.h"
+#include "relight/gl/coefficient_maps.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "app/display.h"
-#include "relight/pass_timer.h"
+#include "relight/gl/pass_timer.h"
 
 double GetTimeSeconds() {
   struct timespec now;

@@ -8,8 +8,8 @@
 #include "app/globals.h"
 #include "app/model_drawing.h"
 #include "app/startup.h"
-#include "relight/pass_timer.h"
-#include "relight/relight_pass.h"
+#include "relight/gl/pass_timer.h"
+#include "relight/gl/relight_pass.h"
 #include "render/render_texture.h"
 
 void SetupView() {

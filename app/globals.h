@@ -2,7 +2,7 @@
 // the wood textures and the refraction target. Each global is written once at start-up or only
 // by the handler named beside it. The globals that the relighting pass reads (the relight
 // program and its parameters, fragment_profile, the light-map targets) live in
-// relight/relight_pass.h, those copied from the description in relight/globals.h.
+// relight/gl/relight_pass.h, those copied from the description in relight/globals.h.
 #pragma once
 
 #include "relight/maps_per_pass.h"
@@ -34,7 +34,7 @@ extern float light_polar;            // Idle
 extern float sweep_counter;          // Idle
 extern int sweep_direction;          // Idle: 1 rising, 0 falling
 
-// Shader programs (the relight program is in relight/relight_pass.h).
+// Shader programs (the relight program is in relight/gl/relight_pass.h).
 extern CGprofile vertex_profile;
 extern CGprogram draw_scene_program;
 extern CGprogram lightmap_mapping_program;

@@ -13,7 +13,7 @@
 #include "app/window_mode.h"
 #include "codec/deflate_container.h"
 #include "relight/globals.h"
-#include "relight/pass_timer.h"
+#include "relight/gl/pass_timer.h"
 
 int main(int argc, char** argv) {
   // Each line of progress and usage text shows as it is written, also into a file or a pipe.

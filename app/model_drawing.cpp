@@ -2,7 +2,7 @@
 
 #include <GL/glew.h>
 
-#include "app/model.h"
+#include "scene/model.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "common/fatal.h"
 #include "common/file_closer.h"
 #include "common/heap.h"
-#include "relight/relight_pass.h"
+#include "relight/gl/relight_pass.h"
 #include "render/render_texture.h"
 #include "shader/cg_error_callback.h"
 

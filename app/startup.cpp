@@ -11,10 +11,10 @@
 #include "app/globals.h"
 #include "app/shader_setup.h"
 #include "common/fatal.h"
-#include "relight/coefficient_maps.h"
+#include "relight/gl/coefficient_maps.h"
 #include "relight/description.h"
 #include "relight/globals.h"
-#include "relight/relight_pass.h"
+#include "relight/gl/relight_pass.h"
 #include "render/render_texture.h"
 #include "shader/cg_error_callback.h"
 

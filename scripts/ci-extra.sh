@@ -21,6 +21,8 @@ ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRANE_WERROR=ON \
       -DVELTRANE_FUZZ=ON >/dev/null
 cmake --build build-fuzz -j"$(nproc)"
+# The harnesses link only the libraries without GL: none may load a GL or X11 library.
+bash tests/structure/no_gl_links.sh build-fuzz/fuzz/fuzz_*
 seconds=${VELTRANE_FUZZ_SECONDS:-20}
 for fuzzer in build-fuzz/fuzz/fuzz_*; do
   [ -x "$fuzzer" ] || continue

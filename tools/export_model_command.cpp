@@ -8,7 +8,7 @@
 
 #include <sys/stat.h>
 
-#include "app/model.h"
+#include "scene/model.h"
 #include "tools/tool_args.h"
 #include "tools/tool_commands.h"
 

@@ -9,7 +9,7 @@
 #include "app/startup.h"
 #include "codec/dct_encoder.h"
 #include "relight/center_directions.h"
-#include "relight/coefficient_maps.h"
+#include "relight/gl/coefficient_maps.h"
 #include "relight/description.h"
 #include "relight/globals.h"
 #include "support/fatal_catcher.h"

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/model.h"
+#include "scene/model.h"
 
 namespace {
 

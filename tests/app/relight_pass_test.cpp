@@ -8,9 +8,9 @@
 #include <filesystem>
 
 #include "app/globals.h"
-#include "relight/coefficient_maps.h"
+#include "relight/gl/coefficient_maps.h"
 #include "relight/globals.h"
-#include "relight/relight_pass.h"
+#include "relight/gl/relight_pass.h"
 #include "render/render_texture.h"
 #include "viewer_scene_fixture.h"
 

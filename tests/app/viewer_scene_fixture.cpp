@@ -6,9 +6,9 @@
 
 #include "app/globals.h"
 #include "app/startup.h"
-#include "relight/coefficient_maps.h"
+#include "relight/gl/coefficient_maps.h"
 #include "relight/globals.h"
-#include "relight/relight_pass.h"
+#include "relight/gl/relight_pass.h"
 #include "support/gl_test_window.h"
 
 namespace veltrane::test {

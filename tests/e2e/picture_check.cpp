@@ -19,7 +19,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/model.h"
+#include "scene/model.h"
 
 namespace {
 

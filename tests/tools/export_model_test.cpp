@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/model.h"
+#include "scene/model.h"
 #include "support/tool_test.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/model.h"
+#include "scene/model.h"
 #include "tools/bake/sphere_sets.h"
 
 namespace veltrane {

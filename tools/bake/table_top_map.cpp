@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/model.h"
+#include "scene/model.h"
 
 namespace veltrane {
 

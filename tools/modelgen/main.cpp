@@ -1,4 +1,4 @@
-// veltrane-modelgen: builds the scene's angel and table and writes app/model_data.cpp.
+// veltrane-modelgen: builds the scene's angel and table and writes scene/model_data.cpp.
 //
 //   veltrane-modelgen [OUTPUT.cpp] [--preview IMAGE.ppm [--turn DEGREES] [--tilt DEGREES]]
 //
@@ -20,7 +20,7 @@ namespace {
 
 const char kUsage[] =
     "usage: veltrane-modelgen [OUTPUT.cpp] [--preview IMAGE.ppm [--turn DEGREES] [--tilt DEGREES]]\n"
-    "  writes the model arrays of app/model.h as C++ source (to standard output without OUTPUT);\n"
+    "  writes the model arrays of scene/model.h as C++ source (to standard output without OUTPUT);\n"
     "  --preview also renders the scene from the viewer's start-up camera, turned by --turn\n"
     "  degrees about the vertical and tilted by --tilt degrees more towards a view from above\n";
 
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "veltrane-modelgen: cannot write '%s': %s\n", options.preview, std::strerror(errno));
     return 1;
   }
-  std::string command = "build/veltrane-modelgen app/model_data.cpp";
+  std::string command = "build/veltrane-modelgen scene/model_data.cpp";
   FILE* out = stdout;
   if (options.output != nullptr) {
     out = std::fopen(options.output, "w");

@@ -1,4 +1,4 @@
-// Writes the scene as the C++ source of the model arrays (app/model.h).
+// Writes the scene as the C++ source of the model arrays (scene/model.h).
 #pragma once
 
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "relight/nearest_sampler.h"
+#include "relight/gl/nearest_sampler.h"
 
 #include <GL/glew.h>
 

@@ -1,4 +1,4 @@
-#include "relight/relight_pass.h"
+#include "relight/gl/relight_pass.h"
 
 #include <GL/glew.h>
 #include <GL/glu.h>
@@ -7,10 +7,10 @@
 
 #include "common/fatal.h"
 #include "common/heap.h"
-#include "relight/coefficient_maps.h"
+#include "relight/gl/coefficient_maps.h"
 #include "relight/globals.h"
-#include "relight/nearest_sampler.h"
-#include "relight/pass_timer.h"
+#include "relight/gl/nearest_sampler.h"
+#include "relight/gl/pass_timer.h"
 #include "relight/srbf_kernel.h"
 #include "render/render_texture.h"
 

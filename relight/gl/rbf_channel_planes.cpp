@@ -1,7 +1,7 @@
 #include <cstdlib>
 
 #include "common/heap.h"
-#include "relight/coefficient_maps.h"
+#include "relight/gl/coefficient_maps.h"
 
 RbfChannelPlanes::RbfChannelPlanes(int count_, int width_, int height_)
     : count(count_), width(width_), height(height_), planes{nullptr, nullptr, nullptr} {}

@@ -7,7 +7,7 @@
 #include "common/fatal.h"
 #include "common/file_closer.h"
 #include "common/heap.h"
-#include "relight/coefficient_maps.h"
+#include "relight/gl/coefficient_maps.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "relight/pass_timer.h"
+#include "relight/gl/pass_timer.h"
 
 #include <GL/glew.h>
 #include <GL/glx.h>

@@ -1,4 +1,4 @@
-#include "relight/coefficient_maps.h"
+#include "relight/gl/coefficient_maps.h"
 
 #include <GL/glew.h>
 

@@ -6,8 +6,11 @@
 
 #include "codec/dct_encoder.h"
 #include "codec/dct_image.h"
+#include "support/byte_file.h"
 
 namespace {
+
+using veltrane::test::OpenBytes;
 
 std::vector<float> SmoothPlane(int width, int height) {
   std::vector<float> plane(static_cast<size_t>(width) * height);
@@ -23,9 +26,7 @@ std::vector<float> SmoothPlane(int width, int height) {
 // Decodes the file as the viewer does and measures the error against the plane.
 void DecodeAndMeasure(const std::vector<unsigned char>& file, const std::vector<float>& plane, int width, int height,
                       double* rms, double* max_abs) {
-  FILE* f = std::tmpfile();
-  std::fwrite(file.data(), 1, file.size(), f);
-  std::rewind(f);
+  FILE* f = OpenBytes(file);
   DctImage image;
   image.Load(f);
   std::fclose(f);

@@ -11,10 +11,12 @@
 #include "codec/dct_file_writer.h"
 #include "codec/dct_image.h"
 #include "support/fatal_catcher.h"
+#include "support/byte_file.h"
 
 namespace {
 
 using veltrane::test::FatalCatcher;
+using veltrane::test::OpenBytes;
 
 struct DctParts {
   std::string signature = "DCT\n";
@@ -38,13 +40,6 @@ struct DctParts {
     return out;
   }
 };
-
-FILE* OpenBytes(const std::vector<unsigned char>& bytes) {
-  FILE* f = std::tmpfile();
-  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::rewind(f);
-  return f;
-}
 
 std::vector<int32_t> Indices(const DctImage& image, size_t blocks) {
   std::vector<int32_t> index(64 * blocks);

@@ -18,6 +18,7 @@
 #include "codec/inflate_raw.h"
 #include "container_test_support.h"
 #include "support/guarded_buffer.h"
+#include "support/byte_file.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ using veltrane::InflateStatus;
 using veltrane::test::Bytes;
 using veltrane::test::FatalCatcher;
 using veltrane::test::GuardedBuffer;
+using veltrane::test::OpenBytes;
 
 // Index i of a packed stream read bit by bit; bits at or past length read as 0.
 uint32_t BitsAt(const unsigned char* data, size_t length, uint64_t pos, int width) {
@@ -107,9 +109,7 @@ TEST(PayloadEnd, WindowExactFileDecodes) {
   std::vector<unsigned char> file;
   ASSERT_TRUE(veltrane::AssembleDctImageFile(2048, 1024, bits, books, packed, &file));
 
-  FILE* f = std::tmpfile();
-  std::fwrite(file.data(), 1, file.size(), f);
-  std::rewind(f);
+  FILE* f = OpenBytes(file);
   DctImage image;
   image.Load(f);
   std::fclose(f);
@@ -214,9 +214,7 @@ struct BoundedOutcome {
 };
 
 BoundedOutcome ReadBounded(const Bytes& file, size_t max_bytes) {
-  FILE* f = std::tmpfile();
-  std::fwrite(file.data(), 1, file.size(), f);
-  std::rewind(f);
+  FILE* f = OpenBytes(file);
   BoundedOutcome r{};
   unsigned char* buffer = nullptr;
   int length = -1;
@@ -325,9 +323,7 @@ struct LoadOutcome {
 };
 
 LoadOutcome LoadAndDecode(const Bytes& file) {
-  FILE* f = std::tmpfile();
-  std::fwrite(file.data(), 1, file.size(), f);
-  std::rewind(f);
+  FILE* f = OpenBytes(file);
   LoadOutcome o{};
   o.width = o.height = -1;
   DctImage image;

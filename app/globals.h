@@ -46,7 +46,7 @@ extern CGprogram angel_frag_program;
 // "draw_scene"
 extern CGparameter scene_texture_param;            // "texture_scene"
 // "lightmap_mapping" (its "lightmap_width" and "lightmap_height" are in relight_pass.h)
-extern CGparameter lightmap_param[kMaxLightmaps];              // "lightmap0" .. "lightmap4"
+extern CGparameter lightmap_param[kMaxLightmaps];  // "lightmap0" .. "lightmap4"
 extern CGparameter lightmap_wood_texture_param;    // "wood_texture"
 extern CGparameter lightmap_woodtext_width_param;  // "woodtext_Width"
 extern CGparameter lightmap_woodtext_height_param; // "woodtext_Height"

@@ -9,8 +9,8 @@
 #include "codec/dct_file_writer.h"
 #include "codec/dct_image.h"
 #include "codec/dct_transform.h"
-#include "common/parallel_for.h"
 #include "codec/scalar_quantizer.h"
+#include "common/parallel_for.h"
 
 namespace veltrane {
 namespace {

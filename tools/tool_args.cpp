@@ -1,8 +1,8 @@
 #include "tools/tool_args.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // The relighting pass: every frame the kernel value of each SRBF centre is evaluated on the
 // processor for the light direction, and the coefficient maps, weighted by those values, are
-// summed on the graphics card into one light map per group of kMapsPerPass centres, each held in the
-// colour texture of its render target.
+// summed on the graphics card into one light map per group of kMapsPerPass centres, each held
+// in the colour texture of its render target.
 //
 // The globals below are written once by the application's start-up (the shader set-up and
 // InitScene) and read here every frame.

@@ -14,7 +14,8 @@ top=($((width / 2)) $((height / 5)) $((width / 4)) $((height * 52 / 100)))  # w 
 
 start_viewer "$run" softpipe
 wait_for_window
-sleep 3
+wait_for_text "$E2E_WORK/softpipe.out" "Click-drag right button"
+sleep 1
 screenshot "$E2E_WORK/softpipe.png"
 read -r r g b < <(region_mean "$E2E_WORK/softpipe.png" "${top[@]}")
 awk -v r="$r" -v g="$g" -v b="$b" 'BEGIN { exit !(r > 0.15 && r > b + 0.05) }' ||

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/vec3.h"
 #include "tools/bake/shadow_raster.h"
 #include "tools/bake/table_top_map.h"
-#include "common/vec3.h"
 
 namespace veltrane {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/bake/table_top_map.h"
 #include "common/vec3.h"
+#include "tools/bake/table_top_map.h"
 
 namespace veltrane {
 

@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "tools/bake/sphere_sets.h"
 #include "common/vec3.h"
+#include "tools/bake/sphere_sets.h"
 
 namespace veltrane {
 

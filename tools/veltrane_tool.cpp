@@ -26,7 +26,8 @@ const Command kCommands[] = {
 void PrintUsage(FILE* out) {
   std::fprintf(out, "usage: veltrane-tool COMMAND [ARGS...]\n\ncommands:\n");
   for (const Command& c : kCommands) std::fprintf(out, "  %s\n", c.summary);
-  std::fprintf(out, "\n'veltrane-tool COMMAND --help' describes one command.\n");
+  std::fprintf(out, "\n'veltrane-tool COMMAND --help' describes one command; 'veltrane-tool --version' prints\n"
+                    "the version.\n");
 }
 
 }  // namespace
@@ -40,6 +41,10 @@ int main(int argc, char** argv) {
   }
   if (IsHelpArg(argv[1])) {
     PrintUsage(stdout);
+    return 0;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("veltrane-tool %s\n", VELTRANE_VERSION);
     return 0;
   }
   for (const Command& c : kCommands) {

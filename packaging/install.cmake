@@ -1,0 +1,96 @@
+# What `cmake --install` and the Debian package put where (GNUInstallDirs under the prefix):
+#   bin/                    veltrane, veltrane-tool, veltrane-scene (and veltrane-headless when built)
+#   share/veltrane/scene/   the default data set, baked during the build
+#   share/man/man1/         the manual pages
+#   share/doc/veltrane/     README.md, copyright, changelog.gz
+# Included at the end of the top-level CMakeLists.txt, so that every program target exists.
+include(GNUInstallDirs)
+
+set(VELTRANE_MAINTAINER "Veltrane developers <veltrane@example.org>" CACHE STRING
+    "The Debian package's Maintainer field")
+find_program(VELTRANE_GZIP gzip REQUIRED)
+
+# Everything the package holds, for scripts/package.sh (which builds only this).
+add_custom_target(veltrane_package_contents)
+
+# The programs.
+set(veltrane_programs veltrane veltrane-tool)
+if(TARGET veltrane-headless)
+  list(APPEND veltrane_programs veltrane-headless)
+endif()
+install(TARGETS ${veltrane_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+add_dependencies(veltrane_package_contents ${veltrane_programs})
+
+# The default data set: baked again only when veltrane-tool (which holds the scene and the
+# shader sources) changes. Off by default in the sanitizer and fuzzer trees, where the bake
+# would be slow and nothing is installed from.
+if(VELTRANE_SANITIZE OR VELTRANE_FUZZ)
+  set(data_set_default OFF)
+else()
+  set(data_set_default ON)
+endif()
+option(VELTRANE_DATA_SET "Bake the default data set during the build and install it" ${data_set_default})
+set(scene_outputs)
+if(VELTRANE_DATA_SET)
+  set(scene_dir ${PROJECT_BINARY_DIR}/default-scene)
+  set(scene_files lightmap.qdx data/lightmap.rbf.dct wood.ppm bake-report.txt bake-report.png)
+  foreach(shader ${bake_shaders})
+    list(APPEND scene_files shader/dir/${shader}.cgz)
+  endforeach()
+  list(TRANSFORM scene_files PREPEND ${scene_dir}/ OUTPUT_VARIABLE scene_outputs)
+  add_custom_command(
+    OUTPUT ${scene_outputs}
+    COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:veltrane-tool> -DOUT=${scene_dir}
+            -DLOG=${PROJECT_BINARY_DIR}/default-scene.log
+            -P ${CMAKE_CURRENT_LIST_DIR}/bake_default_scene.cmake
+    DEPENDS veltrane-tool ${CMAKE_CURRENT_LIST_DIR}/bake_default_scene.cmake
+    COMMENT "Baking the default data set into ${scene_dir}"
+    VERBATIM)
+  foreach(file ${scene_files})
+    get_filename_component(subdir ${file} DIRECTORY)
+    install(FILES ${scene_dir}/${file} DESTINATION ${CMAKE_INSTALL_DATADIR}/veltrane/scene/${subdir})
+  endforeach()
+endif()
+
+# The launcher finds the viewer beside itself and the data set relative to it, so a staged or
+# relocated installation works as well as the packaged one.
+file(RELATIVE_PATH VELTRANE_SCENE_FROM_BINDIR ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_FULL_DATADIR}/veltrane/scene)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/veltrane-scene.in ${PROJECT_BINARY_DIR}/veltrane-scene @ONLY)
+file(CHMOD ${PROJECT_BINARY_DIR}/veltrane-scene
+     PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+install(PROGRAMS ${PROJECT_BINARY_DIR}/veltrane-scene DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# Compressed as Debian wants them: gzip -9 without a name or time stamp.
+set(gzipped_files)
+function(veltrane_gzip in out)
+  add_custom_command(OUTPUT ${out}
+                     COMMAND ${VELTRANE_GZIP} -9 -n -c ${in} > ${out}
+                     DEPENDS ${in})
+  set(gzipped_files ${gzipped_files} ${out} PARENT_SCOPE)
+endfunction()
+
+# The manual pages: the date is the configure time's (or SOURCE_DATE_EPOCH's).
+string(TIMESTAMP VELTRANE_MAN_DATE "%Y-%m-%d" UTC)
+set(VELTRANE_MAN_SCENE_DIR ${CMAKE_INSTALL_FULL_DATADIR}/veltrane/scene)
+foreach(page veltrane veltrane-tool veltrane-scene)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/man/${page}.1.in ${PROJECT_BINARY_DIR}/man/${page}.1 @ONLY)
+  veltrane_gzip(${PROJECT_BINARY_DIR}/man/${page}.1 ${PROJECT_BINARY_DIR}/man/${page}.1.gz)
+  install(FILES ${PROJECT_BINARY_DIR}/man/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+
+# The documentation. The changelog's newest entry must name the project's version.
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/changelog changelog_head LIMIT_COUNT 1)
+if(NOT changelog_head MATCHES "^veltrane \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "packaging/changelog: the newest entry (${changelog_head}) is not for "
+                      "version ${PROJECT_VERSION}; add one")
+endif()
+veltrane_gzip(${CMAKE_CURRENT_LIST_DIR}/changelog ${PROJECT_BINARY_DIR}/changelog.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_LIST_DIR}/copyright
+              ${PROJECT_BINARY_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/veltrane)
+
+add_custom_target(veltrane_install_files ALL DEPENDS ${scene_outputs} ${gzipped_files})
+add_dependencies(veltrane_package_contents veltrane_install_files)
+
+include(${CMAKE_CURRENT_LIST_DIR}/debian_package.cmake)

@@ -22,14 +22,7 @@ install(TARGETS ${veltrane_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
 add_dependencies(veltrane_package_contents ${veltrane_programs})
 
 # The default data set: baked again only when veltrane-tool (which holds the scene and the
-# shader sources) changes. Off by default in the sanitizer and fuzzer trees, where the bake
-# would be slow and nothing is installed from.
-if(VELTRANE_SANITIZE OR VELTRANE_FUZZ)
-  set(data_set_default OFF)
-else()
-  set(data_set_default ON)
-endif()
-option(VELTRANE_DATA_SET "Bake the default data set during the build and install it" ${data_set_default})
+# shader sources) changes (VELTRANE_DATA_SET).
 set(scene_outputs)
 if(VELTRANE_DATA_SET)
   set(scene_dir ${PROJECT_BINARY_DIR}/default-scene)

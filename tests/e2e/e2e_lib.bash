@@ -175,6 +175,21 @@ region_difference() {
   { compare -metric RMSE "$a" "$b" null: 2>&1 || true; } | sed -n 's/.*(\(.*\)).*/\1/p'
 }
 
+# The table top in the start-up view of a window of width $1 and height $2: "w h x y".
+table_top_region() {
+  echo $((50 * $1 / 100)) $((20 * $2 / 100)) $((25 * $1 / 100)) $((52 * $2 / 100))
+}
+
+# Fails unless the table top (region w h x y, $2..$5) of image $1 is lit wood: bright, and
+# warm (more red than blue). Prints the region's mean "r g b".
+expect_lit_wood() {
+  local r g b
+  read -r r g b < <(region_mean "$@")
+  awk -v r="$r" -v g="$g" -v b="$b" 'BEGIN { exit !(r > 0.15 && r > b + 0.05) }' ||
+    fail "table top is not lit wood: mean rgb $r $g $b"
+  echo "$r $g $b"
+}
+
 expect_status() {
   [ "$VIEWER_STATUS" = "$1" ] || fail "exit status $VIEWER_STATUS, expected $1 ($2)"
 }

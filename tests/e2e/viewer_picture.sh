@@ -11,7 +11,7 @@ read -r width height < <(awk '$1 == "REFER_RESOLUTION" { print $2, $3 }' "$run/l
 # of the angel, where its shadow falls, and the angel above the table's centre.
 px() { echo $(($1 * width / 100)); }
 py() { echo $(($1 * height / 100)); }
-top=($(px 50) $(py 20) $(px 25) $(py 52))     # w h x y of the table top
+top=($(table_top_region "$width" "$height"))  # w h x y of the table top
 angel=($(px 14) $(py 20) $(px 43) $(py 30))  # w h x y of the angel
 
 start_viewer "$run" picture
@@ -21,9 +21,8 @@ screenshot "$E2E_WORK/a.png"
 sleep 0.7
 screenshot "$E2E_WORK/b.png"
 
-read -r r g b < <(region_mean "$E2E_WORK/a.png" "${top[@]}")
-awk -v r="$r" -v g="$g" -v b="$b" 'BEGIN { exit !(r > 0.15 && r > b + 0.05) }' ||
-  fail "table top is not lit wood: mean rgb $r $g $b"
+lit=$(expect_lit_wood "$E2E_WORK/a.png" "${top[@]}")
+read -r r g b <<<"$lit"
 read -r ar ag ab < <(region_mean "$E2E_WORK/a.png" "${angel[@]}")
 awk -v r="$ar" -v g="$ag" -v b="$ab" -v tr="$r" -v tb="$b" \
   'BEGIN { exit !((r + g + b) > 0.1 && (b - r) > (tb - tr) + 0.05) }' ||

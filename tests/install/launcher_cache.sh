@@ -132,6 +132,14 @@ expect 0 out "viewer in $cache" "the copy as DIR"
 copied && fail "the copy was copied onto itself"
 [ -f "$cache/lightmap.qdx" ] || fail "the copy as DIR lost its files"
 
+# Two launchers started together on an empty cache: one copies, the other finds the copy made.
+rm -rf "$XDG_CACHE_HOME"
+"$prefix/bin/veltrane-scene" >"$work/one" 2>&1 &
+"$prefix/bin/veltrane-scene" >"$work/two" 2>&1 || fail "the second of two launchers failed"
+wait $! || fail "the first of two launchers failed"
+[ "$(cat "$work/one" "$work/two" | grep -c "copying the data set")" = 1 ] ||
+  fail "two launchers together: $(cat "$work/one" "$work/two")"
+
 # A relative XDG_CACHE_HOME does not count: ~/.cache instead.
 (cd "$work" && XDG_CACHE_HOME=relative launch)
 expect 0 out "viewer in $HOME/.cache/veltrane/scene" "a relative XDG_CACHE_HOME"

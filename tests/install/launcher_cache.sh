@@ -59,6 +59,8 @@ launch -x
 expect 2 err "unknown option -x" "an unknown option"
 launch a b
 expect 2 err "more than one DIR" "two directories"
+launch -- --version
+expect 1 err "no data set: --version is not a directory" "a DIR after --"
 [ ! -e "$cache" ] || fail "a usage error made the cache"
 
 # Faults: each a message, status 1, and no viewer.

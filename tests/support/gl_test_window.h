@@ -1,6 +1,10 @@
 // A GL context for tests: one freeglut window per test process (double-buffered RGBA with
 // depth), made current, with GLEW initialised. Needs an X server with GLX ($DISPLAY; test.sh
 // starts Xvfb). Fails the calling test when there is none.
+//
+// With VELTRANE_TEST_GL=egl the window is an EGL context with no surface on the first EGL
+// device (or Mesa's surfaceless platform) drawing into a framebuffer of the same size, the
+// render targets use the EGL platform, and no X server is needed.
 #pragma once
 
 namespace veltrane::test {

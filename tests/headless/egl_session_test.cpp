@@ -12,6 +12,7 @@
 #include "render/egl_session.h"
 #include "shader/current_gl_context.h"
 #include "shader/glew_loader.h"
+#include "support/gl_test_window.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ class EglSessionTest : public testing::Test {
     std::string error;
     opened_ = session_->Open(-1, &error);
     error_ = error;
+    veltrane::test::PinGlDriverModules();
   }
   static void TearDownTestSuite() {
     delete session_;

@@ -83,7 +83,7 @@ bool EnsureGlWindow() {
   if (g_egl != nullptr) return false;  // tried and failed
   if (UseEgl()) {
     const bool made = MakeEglWindow();
-    dl_iterate_phdr(&PinDriverModule, nullptr);
+    PinGlDriverModules();
     return made;
   }
   const char* display = std::getenv("DISPLAY");
@@ -106,10 +106,12 @@ bool EnsureGlWindow() {
     ADD_FAILURE() << "glewInit: " << reinterpret_cast<const char*>(glewGetErrorString(rc));
     return false;
   }
-  dl_iterate_phdr(&PinDriverModule, nullptr);
+  PinGlDriverModules();
   return true;
 }
 
 int GlTestWindowId() { return g_window; }
+
+void PinGlDriverModules() { dl_iterate_phdr(&PinDriverModule, nullptr); }
 
 }  // namespace veltrane::test

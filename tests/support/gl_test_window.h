@@ -16,4 +16,9 @@ bool EnsureGlWindow();
 // The freeglut window id of that window.
 int GlTestWindowId();
 
+// Keeps the GL driver modules loaded so far loaded until the process ends: the driver is
+// unloaded at exit before LeakSanitizer looks, and its own allocations would then have no module
+// name for scripts/lsan.supp to match.
+void PinGlDriverModules();
+
 }  // namespace veltrane::test

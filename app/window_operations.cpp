@@ -9,10 +9,13 @@ void GlutSetWindow(int id) { glutSetWindow(id); }
 void GlutSwapBuffers() { glutSwapBuffers(); }
 void GlutPostRedisplay() { glutPostRedisplay(); }
 
-WindowOperations g_operations = {&GlutGetWindow, &GlutSetWindow, &GlutSwapBuffers,
-                                 &GlutPostRedisplay};
+WindowOperations g_operations = GlutWindowOperations();
 
 }  // namespace
+
+WindowOperations GlutWindowOperations() {
+  return {&GlutGetWindow, &GlutSetWindow, &GlutSwapBuffers, &GlutPostRedisplay};
+}
 
 void SetWindowOperations(const WindowOperations& operations) { g_operations = operations; }
 

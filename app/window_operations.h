@@ -9,6 +9,9 @@ struct WindowOperations {
   void (*post_redisplay)();       // asks for the current window to be drawn again
 };
 
+// GLUT's operations (glutGetWindow, glutSetWindow, glutSwapBuffers, glutPostRedisplay).
+WindowOperations GlutWindowOperations();
+
 // Replaces the operations (all four must be given); GLUT's until then.
 void SetWindowOperations(const WindowOperations& operations);
 

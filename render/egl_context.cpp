@@ -1,20 +1,10 @@
 #include "render/egl_context.h"
 
 #include <cstdio>
-#include <cstring>
+
+#include "common/extension_list.h"
 
 namespace veltrane {
-
-bool HasEglExtension(const char* list, const char* name) {
-  if (list == nullptr) return false;
-  const size_t length = std::strlen(name);
-  for (const char* at = list; (at = std::strstr(at, name)) != nullptr; at += length) {
-    const bool starts = at == list || at[-1] == ' ';
-    const bool ends = at[length] == ' ' || at[length] == '\0';
-    if (starts && ends) return true;
-  }
-  return false;
-}
 
 EGLContext CreateCompatibilityContext(EGLDisplay display, EGLConfig config, EGLContext share) {
   if (!eglBindAPI(EGL_OPENGL_API)) return EGL_NO_CONTEXT;
@@ -22,7 +12,7 @@ EGLContext CreateCompatibilityContext(EGLDisplay display, EGLConfig config, EGLC
   const char* version = eglQueryString(display, EGL_VERSION);
   const bool egl15 = version != nullptr && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
                      (major > 1 || (major == 1 && minor >= 5));
-  if (egl15 || HasEglExtension(eglQueryString(display, EGL_EXTENSIONS), "EGL_KHR_create_context")) {
+  if (egl15 || ExtensionListHas(eglQueryString(display, EGL_EXTENSIONS), "EGL_KHR_create_context")) {
     const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION_KHR, 3,
                                  EGL_CONTEXT_MINOR_VERSION_KHR, 2,
                                  EGL_CONTEXT_OPENGL_PROFILE_MASK_KHR,

@@ -7,9 +7,6 @@
 
 namespace veltrane {
 
-// Whether the space-separated list holds the name as a whole word; false for a null list.
-bool HasEglExtension(const char* list, const char* name);
-
 // A desktop OpenGL context in the compatibility profile (version 3.2 or later where the display
 // can be asked for one, else whatever the display gives by default), sharing the objects of
 // `share` (EGL_NO_CONTEXT: none). EGL_NO_CONTEXT on failure.

@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 
+#include "common/extension_list.h"
 #include "render/egl_context.h"
 #include "render/fbo_render_platform.h"
 
@@ -36,7 +37,7 @@ class EglContextSystem : public ContextSystem {
   bool OffscreenContexts() override {
     EGLDisplay display = CurrentDisplay();
     return display != EGL_NO_DISPLAY &&
-           HasEglExtension(eglQueryString(display, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context");
+           ExtensionListHas(eglQueryString(display, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context");
   }
   PlatformHandle CreateDrawable() override {
     if (eglGetCurrentContext() == EGL_NO_CONTEXT) return 0;

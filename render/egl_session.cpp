@@ -2,6 +2,7 @@
 
 #include <EGL/eglext.h>
 
+#include "common/extension_list.h"
 #include "render/egl_context.h"
 
 namespace veltrane {
@@ -19,8 +20,8 @@ F Proc(const char* name) {
 // The devices, or none when the client cannot enumerate them.
 std::vector<EGLDeviceEXT> Devices() {
   std::vector<EGLDeviceEXT> devices;
-  if (!HasEglExtension(ClientExtensions(), "EGL_EXT_device_enumeration") &&
-      !HasEglExtension(ClientExtensions(), "EGL_EXT_device_base"))
+  if (!ExtensionListHas(ClientExtensions(), "EGL_EXT_device_enumeration") &&
+      !ExtensionListHas(ClientExtensions(), "EGL_EXT_device_base"))
     return devices;
   auto query = Proc<PFNEGLQUERYDEVICESEXTPROC>("eglQueryDevicesEXT");
   if (query == nullptr) return devices;
@@ -35,11 +36,11 @@ std::string DeviceName(EGLDeviceEXT device) {
   auto query = Proc<PFNEGLQUERYDEVICESTRINGEXTPROC>("eglQueryDeviceStringEXT");
   if (query == nullptr) return "unnamed";
   const char* extensions = query(device, EGL_EXTENSIONS);
-  if (HasEglExtension(extensions, "EGL_EXT_device_drm")) {
+  if (ExtensionListHas(extensions, "EGL_EXT_device_drm")) {
     const char* file = query(device, EGL_DRM_DEVICE_FILE_EXT);
     if (file != nullptr) return file;
   }
-  if (HasEglExtension(extensions, "EGL_MESA_device_software")) return "software";
+  if (ExtensionListHas(extensions, "EGL_MESA_device_software")) return "software";
   return "unnamed";
 }
 
@@ -64,7 +65,7 @@ EglSession::~EglSession() { Close(); }
 bool EglSession::Open(int device, std::string* error) {
   Close();
   const std::vector<EGLDeviceEXT> devices = Devices();
-  const bool platform_device = HasEglExtension(ClientExtensions(), "EGL_EXT_platform_device");
+  const bool platform_device = ExtensionListHas(ClientExtensions(), "EGL_EXT_platform_device");
   if (device >= 0 && (static_cast<size_t>(device) >= devices.size() || !platform_device)) {
     *error = "no EGL device " + std::to_string(device) + " (" +
              std::to_string(platform_device ? devices.size() : 0) + " found)";
@@ -74,7 +75,7 @@ bool EglSession::Open(int device, std::string* error) {
     const int index = device >= 0 ? device : 0;
     display_ = PlatformDisplay(EGL_PLATFORM_DEVICE_EXT, devices[static_cast<size_t>(index)]);
     where_ = "device " + std::to_string(index);
-  } else if (HasEglExtension(ClientExtensions(), "EGL_MESA_platform_surfaceless")) {
+  } else if (ExtensionListHas(ClientExtensions(), "EGL_MESA_platform_surfaceless")) {
     display_ = PlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY);
     where_ = "surfaceless";
   } else {
@@ -89,19 +90,19 @@ bool EglSession::Open(int device, std::string* error) {
   }
   const char* extensions = eglQueryString(display_, EGL_EXTENSIONS);
   const char* apis = eglQueryString(display_, EGL_CLIENT_APIS);
-  if (apis == nullptr || !HasEglExtension(apis, "OpenGL")) {
+  if (apis == nullptr || !ExtensionListHas(apis, "OpenGL")) {
     *error = "the EGL display (" + where_ + ") offers no desktop OpenGL";
     Close();
     return false;
   }
-  if (!HasEglExtension(extensions, "EGL_KHR_surfaceless_context")) {
+  if (!ExtensionListHas(extensions, "EGL_KHR_surfaceless_context")) {
     *error = "the EGL display (" + where_ + ") has no EGL_KHR_surfaceless_context";
     Close();
     return false;
   }
   EGLConfig config = EGL_NO_CONFIG_KHR;
-  if (!HasEglExtension(extensions, "EGL_KHR_no_config_context") &&
-      !HasEglExtension(extensions, "EGL_MESA_configless_context")) {
+  if (!ExtensionListHas(extensions, "EGL_KHR_no_config_context") &&
+      !ExtensionListHas(extensions, "EGL_MESA_configless_context")) {
     const EGLint wanted[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE, 0,
                              EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_NONE};
     EGLint count = 0;

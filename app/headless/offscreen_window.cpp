@@ -69,22 +69,31 @@ void OffscreenWindow::Present() {
 }
 
 std::vector<unsigned char> OffscreenWindow::ReadRgb() const {
-  std::vector<unsigned char> rgb(static_cast<size_t>(width_) * height_ * 3);
-  if (rgb.empty()) return rgb;
-  GLint old_read = 0, old_alignment = 0, old_pack_buffer = 0;
+  if (framebuffer_ == 0) return {};
+  GLint old_read = 0;
   glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &old_read);
-  glGetIntegerv(GL_PACK_ALIGNMENT, &old_alignment);
-  glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &old_pack_buffer);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+  std::vector<unsigned char> rgb = ReadRgbTopRowFirst(width_, height_);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(old_read));
+  return rgb;
+}
+
+std::vector<unsigned char> ReadRgbTopRowFirst(int width, int height) {
+  if (width < 1 || height < 1) return {};
+  std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
+  GLint old_alignment = 0, old_row_length = 0, old_pack_buffer = 0;
+  glGetIntegerv(GL_PACK_ALIGNMENT, &old_alignment);
+  glGetIntegerv(GL_PACK_ROW_LENGTH, &old_row_length);
+  glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &old_pack_buffer);
   glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
   glPixelStorei(GL_PACK_ALIGNMENT, old_alignment);
+  glPixelStorei(GL_PACK_ROW_LENGTH, old_row_length);
   glBindBuffer(GL_PIXEL_PACK_BUFFER, static_cast<GLuint>(old_pack_buffer));
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(old_read));
-  // GL's rows are bottom first.
-  const size_t row = static_cast<size_t>(width_) * 3;
-  for (int top = 0, bottom = height_ - 1; top < bottom; ++top, --bottom)
+  const size_t row = static_cast<size_t>(width) * 3;
+  for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
     std::swap_ranges(rgb.begin() + row * top, rgb.begin() + row * (top + 1), rgb.begin() + row * bottom);
   return rgb;
 }

@@ -39,6 +39,10 @@ class OffscreenWindow {
   GLsync in_flight_[2] = {nullptr, nullptr};
 };
 
+// The current read buffer's pixels from (0, 0), width x height, as RGB bytes with rows top first
+// (GL's come bottom first); the pack state is left as it was.
+std::vector<unsigned char> ReadRgbTopRowFirst(int width, int height);
+
 // Makes the app's window operations (app/window_operations.h) those of this window, with the
 // window id `id`: swapping presents it; the window is always current; redisplays need no asking.
 void UseOffscreenWindowOperations(OffscreenWindow* window, int id);

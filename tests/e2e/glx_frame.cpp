@@ -5,7 +5,6 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "app/frame_sequence.h"
 #include "app/globals.h"
 #include "app/headless/headless_options.h"
+#include "app/headless/offscreen_window.h"
 #include "app/startup.h"
 #include "app/window_mode.h"
 #include "app/window_operations.h"
@@ -25,20 +25,10 @@ namespace {
 int g_frames_left = 0;
 std::vector<unsigned char> g_last_frame;
 
-int GlutGetWindow() { return glutGetWindow(); }
-void GlutSetWindow(int id) { glutSetWindow(id); }
-void GlutPostRedisplay() { glutPostRedisplay(); }
-
 void CaptureAndSwap() {
   if (--g_frames_left == 0) {
-    g_last_frame.assign(static_cast<size_t>(window_width) * window_height * 3, 0);
     glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, window_width, window_height, GL_RGB, GL_UNSIGNED_BYTE, g_last_frame.data());
-    const size_t row = static_cast<size_t>(window_width) * 3;
-    for (int top = 0, bottom = window_height - 1; top < bottom; ++top, --bottom)
-      std::swap_ranges(g_last_frame.begin() + row * top, g_last_frame.begin() + row * (top + 1),
-                       g_last_frame.begin() + row * bottom);
+    g_last_frame = ReadRgbTopRowFirst(window_width, window_height);
   }
   glutSwapBuffers();
 }
@@ -69,10 +59,13 @@ int main(int argc, char** argv) {
   PrintUsage();
   std::printf("GL_RENDERER: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
-  SetWindowOperations({&GlutGetWindow, &GlutSetWindow, &CaptureAndSwap, &GlutPostRedisplay});
+  WindowOperations operations = GlutWindowOperations();
+  operations.swap_buffers = &CaptureAndSwap;
+  SetWindowOperations(operations);
   g_frames_left = options.frames;
   DrawFrameSequence(options.frames);
-  if (!veltrane::WritePng(options.screenshot, window_width, window_height, g_last_frame.data())) {
+  if (g_last_frame.empty() ||
+      !veltrane::WritePng(options.screenshot, window_width, window_height, g_last_frame.data())) {
     std::fprintf(stderr, "veltrane-glx-frame: cannot write %s\n", options.screenshot.c_str());
     return 1;
   }

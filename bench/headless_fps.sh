@@ -13,19 +13,15 @@ build=$(cd "${1:-build}" && pwd)
 runs=${2:-5}
 
 cmake --build "$build" -j"$(nproc)" --target veltrane veltrane-headless veltrane-tool >/dev/null
+. scripts/viewer_benchmark.bash
 run=$build/run
-if [ ! -f "$run/.baked" ] || [ "$build/veltrane-tool" -nt "$run/.baked" ]; then
-  rm -rf "$run"
-  "$build/veltrane-tool" bake --out "$run" >/dev/null
-  touch "$run/.baked"
-fi
+bake_once "$build/veltrane-tool" "$run"
 
 unset DISPLAY
 . scripts/xvfb.sh
 start_xvfb_if_needed
 work=$(mktemp -d)
 trap 'rm -rf "$work"; kill ${VELTRANE_XVFB_PID:-} 2>/dev/null || true' EXIT
-. scripts/viewer_benchmark.bash
 
 median() { sort -g | awk '{ a[NR] = $1 } END { printf "%.1f\n", (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 viewer=() runner=()

@@ -1,5 +1,5 @@
-# Sourced by bench/viewer_fps.sh and scripts/gpu-check.sh: one run of the viewer's own "p"
-# benchmark (100 frames, every frame relit) on the X display in $DISPLAY.
+# Sourced by bench/viewer_fps.sh, bench/headless_fps.sh and scripts/gpu-check.sh: one run of the
+# viewer's own "p" benchmark (100 frames, every frame relit) on the X display in $DISPLAY.
 #
 #   viewer_benchmark PROGRAM RUN_DIR LOG [SCREENSHOT]
 #
@@ -62,4 +62,16 @@ headless_benchmark() {
   wait "$pid" 2>/dev/null || true
   echo "$hwm" >"$log.hwm"
   grep ' fps$' "$log.err" | sed 's/^\.*//; s/ fps$//' | tail -1
+}
+
+# bake_once TOOL DIR ARGS...: a run directory baked by TOOL with ARGS, baked again only when the
+# tool is newer than the last bake.
+bake_once() {
+  local tool=$1 dir=$2
+  shift 2
+  if [ ! -f "$dir/.baked" ] || [ "$tool" -nt "$dir/.baked" ]; then
+    rm -rf "$dir"
+    "$tool" bake --out "$dir" "$@" >/dev/null
+    touch "$dir/.baked"
+  fi
 }

@@ -3,6 +3,7 @@
 #include <EGL/eglext.h>
 
 #include "common/extension_list.h"
+#include "common/gl_context_events.h"
 #include "render/egl_context.h"
 
 namespace veltrane {
@@ -66,22 +67,37 @@ bool EglSession::Open(int device, std::string* error) {
   Close();
   const std::vector<EGLDeviceEXT> devices = Devices();
   const bool platform_device = ExtensionListHas(ClientExtensions(), "EGL_EXT_platform_device");
-  if (device >= 0 && (static_cast<size_t>(device) >= devices.size() || !platform_device)) {
-    *error = "no EGL device " + std::to_string(device) + " (" +
-             std::to_string(platform_device ? devices.size() : 0) + " found)";
-    return false;
+  const size_t usable = platform_device ? devices.size() : 0;
+  if (device >= 0) {
+    if (static_cast<size_t>(device) >= usable) {
+      *error = "no EGL device " + std::to_string(device) + " (" + std::to_string(usable) + " found)";
+      return false;
+    }
+    return OpenOn(PlatformDisplay(EGL_PLATFORM_DEVICE_EXT, devices[static_cast<size_t>(device)]),
+                  "device " + std::to_string(device), error);
   }
-  if (platform_device && !devices.empty()) {
-    const int index = device >= 0 ? device : 0;
-    display_ = PlatformDisplay(EGL_PLATFORM_DEVICE_EXT, devices[static_cast<size_t>(index)]);
-    where_ = "device " + std::to_string(index);
-  } else if (ExtensionListHas(ClientExtensions(), "EGL_MESA_platform_surfaceless")) {
-    display_ = PlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY);
-    where_ = "surfaceless";
-  } else {
-    *error = "no EGL device and no surfaceless platform";
-    return false;
+  // The first device that gives a context (a DRM device may be there but not open to us), else
+  // the surfaceless platform.
+  std::string first_error;
+  for (size_t i = 0; i < usable; ++i) {
+    if (OpenOn(PlatformDisplay(EGL_PLATFORM_DEVICE_EXT, devices[i]), "device " + std::to_string(i),
+               error))
+      return true;
+    if (first_error.empty()) first_error = *error;
   }
+  if (ExtensionListHas(ClientExtensions(), "EGL_MESA_platform_surfaceless")) {
+    if (OpenOn(PlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY), "surfaceless",
+               error))
+      return true;
+    if (first_error.empty()) first_error = *error;
+  }
+  *error = first_error.empty() ? "no EGL device and no surfaceless platform" : first_error;
+  return false;
+}
+
+bool EglSession::OpenOn(EGLDisplay display, const std::string& where, std::string* error) {
+  display_ = display;
+  where_ = where;
   EGLint major = 0, minor = 0;
   if (display_ == EGL_NO_DISPLAY || !eglInitialize(display_, &major, &minor)) {
     *error = "cannot open the EGL display (" + where_ + ")";
@@ -130,7 +146,10 @@ void EglSession::Close() {
   if (display_ == EGL_NO_DISPLAY) return;
   if (eglGetCurrentContext() == context_ && context_ != EGL_NO_CONTEXT)
     eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-  if (context_ != EGL_NO_CONTEXT) eglDestroyContext(display_, context_);
+  if (context_ != EGL_NO_CONTEXT) {
+    eglDestroyContext(display_, context_);
+    NotifyGlContextDestroyed(context_);
+  }
   eglTerminate(display_);
   display_ = EGL_NO_DISPLAY;
   context_ = EGL_NO_CONTEXT;

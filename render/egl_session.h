@@ -21,9 +21,9 @@ class EglSession {
   EglSession(const EglSession&) = delete;
   EglSession& operator=(const EglSession&) = delete;
 
-  // Opens device `device`, or with -1 the first device, else the surfaceless platform; makes
-  // a compatibility-profile context current. False with a message in *error (no device of that
-  // index, no display, no desktop OpenGL, ...).
+  // Opens device `device`, or with -1 the first device that gives a context, else the
+  // surfaceless platform; makes a compatibility-profile context current. False with a message
+  // in *error (no device of that index, no display, no desktop OpenGL, ...).
   bool Open(int device, std::string* error);
   // Releases the context and the display; also done by the destructor.
   void Close();
@@ -34,6 +34,8 @@ class EglSession {
   const std::string& where() const { return where_; }
 
  private:
+  bool OpenOn(EGLDisplay display, const std::string& where, std::string* error);
+
   EGLDisplay display_ = EGL_NO_DISPLAY;
   EGLContext context_ = EGL_NO_CONTEXT;
   std::string where_;

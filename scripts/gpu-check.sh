@@ -225,8 +225,14 @@ if [ ! -e "/tmp/.X11-unix/X$n" ]; then
 else
   export __GLX_VENDOR_LIBRARY_NAME=${VELTRANE_GPU_VENDOR-nvidia}
   [ -n "$__GLX_VENDOR_LIBRARY_NAME" ] || unset __GLX_VENDOR_LIBRARY_NAME
-  if glxinfo -B >"$out/glxinfo.txt" 2>&1; then
-    glx_renderer=$(sed -n 's/^OpenGL renderer string: //p' "$out/glxinfo.txt")
+  glx_ok=0
+  glxinfo -B >"$out/glxinfo.txt" 2>&1 && glx_ok=1
+  glx_renderer=$(sed -n 's/^OpenGL renderer string: //p' "$out/glxinfo.txt")
+  # glvnd may fall back to Mesa when the vendor asked for cannot serve the display.
+  if [ "$glx_ok" = 1 ] && [ -n "${__GLX_VENDOR_LIBRARY_NAME:-}" ] &&
+     echo "$glx_renderer" | grep -qiE 'llvmpipe|softpipe|swrast'; then
+    note "not reachable: asked for ${__GLX_VENDOR_LIBRARY_NAME}'s GLX, got $glx_renderer"
+  elif [ "$glx_ok" = 1 ]; then
     note "reachable, renderer: $glx_renderer, version: $(sed -n 's/^OpenGL version string: //p' "$out/glxinfo.txt")"
     if (cd "$build/tests" && VELTRANE_SOURCE_DIR=$repo ./veltrane_app_tests \
           --gtest_filter='ViewerStartupTest.*:FrameQueriesTest.*') >"$out/app-tests.log" 2>&1; then

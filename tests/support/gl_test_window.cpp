@@ -57,13 +57,14 @@ bool MakeEglWindow() {
   return true;
 }
 
-// Keeps the GL driver modules (Mesa's "*_dri.so", libgallium) loaded until the process ends.
+// Keeps the GL driver modules (Mesa's "*_dri.so", libgallium, its EGL vendor library) loaded until the process ends.
 // The driver is unloaded at exit before LeakSanitizer looks; its own allocations then have no
 // module name and scripts/lsan.supp cannot suppress them.
 int PinDriverModule(struct dl_phdr_info* info, size_t, void*) {
   const char* path = info->dlpi_name;
   if (path != nullptr && (std::strstr(path, "_dri.so") != nullptr ||
-                          std::strstr(path, "libgallium") != nullptr))
+                          std::strstr(path, "libgallium") != nullptr ||
+                          std::strstr(path, "libEGL_mesa") != nullptr))
     dlopen(path, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
   return 0;
 }

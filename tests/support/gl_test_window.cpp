@@ -57,9 +57,9 @@ bool MakeEglWindow() {
   return true;
 }
 
-// Keeps the GL driver modules (Mesa's "*_dri.so", libgallium, its EGL vendor library) loaded until the process ends.
-// The driver is unloaded at exit before LeakSanitizer looks; its own allocations then have no
-// module name and scripts/lsan.supp cannot suppress them.
+// Keeps the GL driver modules (Mesa's "*_dri.so", libgallium, its EGL vendor library) loaded
+// until the process ends. The driver is unloaded at exit before LeakSanitizer looks; its own
+// allocations then have no module name and scripts/lsan.supp cannot suppress them.
 int PinDriverModule(struct dl_phdr_info* info, size_t, void*) {
   const char* path = info->dlpi_name;
   if (path != nullptr && (std::strstr(path, "_dri.so") != nullptr ||

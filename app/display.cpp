@@ -1,13 +1,14 @@
 #include "app/display.h"
 
 #include <GL/glew.h>
-#include <GL/freeglut.h>
+#include <GL/glu.h>
 
 #include <cstdio>
 
 #include "app/globals.h"
 #include "app/model_drawing.h"
 #include "app/startup.h"
+#include "app/window_operations.h"
 #include "relight/gl/pass_timer.h"
 #include "relight/gl/relight_pass.h"
 #include "render/render_texture.h"
@@ -133,8 +134,8 @@ void ReportFirstFrame() {
 }  // namespace
 
 void Display() {
-  int previous_window = glutGetWindow();
-  glutSetWindow(window_id);
+  int previous_window = GetCurrentWindow();
+  SetCurrentWindow(window_id);
 
   ShaderCgRelightDir(light_color, light_dir);
   glFlush();
@@ -142,9 +143,9 @@ void Display() {
   ScreenPass();
 
   glFlush();
-  glutSwapBuffers();
+  SwapWindowBuffers();
 #ifdef VELTRANE_TIMED
   ReportFirstFrame();
 #endif
-  if (previous_window != 0) glutSetWindow(previous_window);
+  if (previous_window != 0) SetCurrentWindow(previous_window);
 }

@@ -6,11 +6,12 @@
 #include "app/benchmark.h"
 #include "app/display.h"
 #include "app/globals.h"
+#include "app/window_operations.h"
 #include "common/fatal.h"
 
 void Reshape(int width, int height) {
   glutReshapeWindow(window_width, window_height);
-  glutPostRedisplay();
+  PostWindowRedisplay();
 }
 
 void Keyboard(unsigned char key, int x, int y) {
@@ -38,7 +39,7 @@ void Keyboard(unsigned char key, int x, int y) {
     default:
       break;
   }
-  glutPostRedisplay();
+  PostWindowRedisplay();
 }
 
 void Mouse(int button, int state, int x, int y) {
@@ -53,7 +54,7 @@ void Mouse(int button, int state, int x, int y) {
     dragging = 1;
     last_mouse_x = x;
     last_mouse_y = y;
-    glutPostRedisplay();
+    PostWindowRedisplay();
     Display();
   } else if (state == GLUT_UP) {
     dragging = 0;
@@ -91,7 +92,7 @@ void Motion(int x, int y) {
       view_translation[2] = -30.0f;
     }
   }
-  glutPostRedisplay();
+  PostWindowRedisplay();
   last_mouse_x = x;
   last_mouse_y = y;
 }

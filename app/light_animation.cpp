@@ -1,9 +1,7 @@
 #include "app/light_animation.h"
 
-#include <GL/glew.h>
-#include <GL/freeglut.h>
-
 #include "app/globals.h"
+#include "app/window_operations.h"
 #include "common/direction.h"
 
 void Idle() {
@@ -25,6 +23,6 @@ void Idle() {
   light_dir = DirectionFromAngles(light_polar * veltrane::kRadiansPerDegree,
                                   light_azimuth * veltrane::kRadiansPerDegree);
   VecNormalize(light_dir);
-  glutSetWindow(window_id);
-  glutPostRedisplay();
+  SetCurrentWindow(window_id);
+  PostWindowRedisplay();
 }

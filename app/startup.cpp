@@ -17,6 +17,7 @@
 #include "relight/gl/relight_pass.h"
 #include "render/render_texture.h"
 #include "shader/cg_error_callback.h"
+#include "shader/glew_loader.h"
 
 RelightDescription* LoadDescription(const char* file_name) {
   std::unique_ptr<RelightDescription> description(new RelightDescription());
@@ -81,10 +82,7 @@ void InitLighting() {
 }
 
 void InitGlew() {
-  // The shader runtime needs the entry points of extensions that GLEW's own list may not
-  // report on every driver.
-  glewExperimental = GL_TRUE;
-  GLenum error = glewInit();
+  GLenum error = veltrane::InitGlewForCurrentContext();
   if (error != 0) std::fprintf(stderr, "Error: %s\n", reinterpret_cast<const char*>(glewGetErrorString(error)));
 }
 

@@ -4,7 +4,7 @@
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 
-#include <cstring>
+#include "common/extension_list.h"
 
 #ifndef GLX_RENDERER_ACCELERATED_MESA
 #define GLX_RENDERER_ACCELERATED_MESA 0x8186
@@ -14,16 +14,6 @@ namespace {
 
 using QueryRendererInteger = Bool (*)(Display*, int, int, int, unsigned int*);
 
-bool HasExtension(const char* list, const char* name) {
-  const size_t length = std::strlen(name);
-  for (const char* at = list; at != nullptr && (at = std::strstr(at, name)) != nullptr; at += length) {
-    bool starts = at == list || at[-1] == ' ';
-    bool ends = at[length] == ' ' || at[length] == '\0';
-    if (starts && ends) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 bool RendererIsAccelerated() {
@@ -31,7 +21,7 @@ bool RendererIsAccelerated() {
   if (display == nullptr) return true;
   bool accelerated = true;
   int screen = DefaultScreen(display);
-  if (HasExtension(glXQueryExtensionsString(display, screen), "GLX_MESA_query_renderer")) {
+  if (veltrane::ExtensionListHas(glXQueryExtensionsString(display, screen), "GLX_MESA_query_renderer")) {
     auto query = reinterpret_cast<QueryRendererInteger>(
         glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXQueryRendererIntegerMESA")));
     unsigned int value = 1;

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "common/fatal.h"
-#include "render/glx_render_platform.h"
+#include "render/default_render_platform.h"
 
 using veltrane::PlatformHandle;
 using veltrane::RenderExtensions;
@@ -39,7 +39,7 @@ class AttributeList {
 }  // namespace
 
 RenderTexture::RenderTexture(int width, int height, bool is_texture, bool is_depth_texture)
-    : RenderTexture(veltrane::GetGlxRenderPlatform(), width, height, is_texture, is_depth_texture) {}
+    : RenderTexture(veltrane::DefaultRenderPlatform(), width, height, is_texture, is_depth_texture) {}
 
 RenderTexture::RenderTexture(veltrane::RenderPlatform* platform, int width, int height,
                              bool is_texture, bool is_depth_texture)

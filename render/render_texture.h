@@ -13,7 +13,7 @@
 // The window's context must be current for Initialize and BeginCapture. Captures do not nest
 // (a BeginCapture of another target inside a capture returns to this target's context at its
 // EndCapture). The window-system work goes through a RenderPlatform; by default the
-// process-wide GLX platform (glx_render_platform.h).
+// platform of default_render_platform.h (the GLX one unless a program sets another).
 #pragma once
 
 #include "common/heap.h"

@@ -6,15 +6,28 @@
 #   scripts/gpu-check.sh OUT_DIR     there, from the repository root, with .gpu carried along
 #
 # The check unpacks the packages into a private prefix (nothing of the machine's own is
-# replaced), builds the viewer, the tool and the app tests, bakes the default data set and one
-# at 1024 x 1024, starts Xvfb (Mesa serves GLX on the server side) and, with
-# __GLX_VENDOR_LIBRARY_NAME=nvidia so that the client side is NVIDIA's driver: prints the GL
-# renderer, runs the light-map equality test, the frame-queries test and the picture test, runs
-# the "p" benchmark five times at 512 x 512 and at 1024 x 1024, and saves two screenshots
-# (window dumps, .xwd, and PNG). OUT_DIR gets summary.txt, screenshot-512.png,
-# screenshot-1024.png and logs.tar.gz (every log, glxinfo, the bake report, the window dumps).
-# On a 16-core machine the whole check takes about three to five minutes: allow it eight.
-# VELTRANE_GPU_VENDOR overrides the vendor (empty: the system's default, e.g. llvmpipe here).
+# replaced), builds the viewer, veltrane-headless, the tool and the GL tests, and bakes the
+# default data set, one at 1024 x 1024 and two at 512 x 512 with N = 5 and 10. Then:
+#
+# - The EGL route, which needs no display: veltrane-headless on NVIDIA's EGL (glvnd's vendor
+#   file for NVIDIA, 10_nvidia.json, through __EGL_VENDOR_LIBRARY_FILENAMES, with the driver's
+#   libraries from /usr/local/nvidia/lib64 or wherever the machine keeps them). It lists the EGL
+#   devices, prints GL_RENDERER and GL_VERSION, runs the render-target and light-map equality
+#   tests and the frame-queries test on the EGL platform, runs the "p" benchmark (100 frames,
+#   every frame relit) five times at 512 x 512 and at 1024 x 1024 with N = 25 and at 512 x 512
+#   with N = 5 and 10, and saves a screenshot of each size. Failures here fail the check.
+# - The GLX route: Xvfb (Mesa serves GLX on the server side) with
+#   __GLX_VENDOR_LIBRARY_NAME=nvidia. NVIDIA's GLX needs its own server-side extension, which
+#   only an X server with NVIDIA's display driver has, so on a headless machine this route ends
+#   before drawing; the check reports whether it is reachable and, if it is, runs the GLX tests,
+#   the picture test and one benchmark at 512 x 512. Nothing here fails the check.
+#
+# OUT_DIR gets summary.txt, egl-screenshot-512.png, egl-screenshot-1024.png and logs.tar.gz
+# (every log, the device list, glxinfo, the bake report). On a 16-core machine the whole check
+# takes about three to five minutes: allow it eight.
+# VELTRANE_GPU_VENDOR="" uses the system's default EGL and GLX vendors instead of NVIDIA's
+# (Mesa's llvmpipe here: that is how the script is tried before a GPU run).
+# VELTRANE_GPU_BAKE_ARGS adds arguments to every bake (e.g. "--samples 60" for a quick try).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
@@ -25,7 +38,7 @@ debs=$repo/.gpu/debs
 # headers to build against.
 packages=(
   xvfb xauth xdotool x11-apps mesa-utils libgl1-mesa-dri libglx-mesa0
-  libgl1 libglx0 libopengl0 libglvnd0 libegl1 libglut3.12 libglew2.2 libglu1-mesa
+  libgl1 libglx0 libopengl0 libglvnd0 libegl1 libegl-mesa0 libegl-dev libglut3.12 libglew2.2 libglu1-mesa
   libgl-dev libglx-dev libopengl-dev libglu1-mesa-dev libglew-dev freeglut3-dev libglut-dev
   libx11-dev libxext-dev libxi-dev libxmu-dev libxxf86vm-dev zlib1g-dev libgtest-dev libgmock-dev
 )
@@ -76,7 +89,7 @@ if compgen -G "$debs/*.deb" >/dev/null; then
   done
   lib=$root/usr/lib/x86_64-linux-gnu
   export PATH=$root/usr/bin:$PATH
-  export LD_LIBRARY_PATH=$lib:$root/lib/x86_64-linux-gnu:/usr/local/nvidia/lib64:/usr/local/nvidia/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
+  export LD_LIBRARY_PATH=$lib:$root/lib/x86_64-linux-gnu${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
   export LIBGL_DRIVERS_PATH=$lib/dri
   export __EGL_VENDOR_LIBRARY_DIRS=/usr/local/nvidia/share/glvnd/egl_vendor.d:$root/usr/share/glvnd/egl_vendor.d
   export CMAKE_PREFIX_PATH=$root/usr
@@ -96,12 +109,19 @@ else
   xkbdir=/usr/share/X11/xkb
 fi
 
+# NVIDIA's driver libraries, where a GPU machine keeps them, after the packages' own (which hold
+# no NVIDIA library, so nothing of the driver is shadowed).
+for dir in /usr/local/nvidia/lib64 /usr/local/nvidia/lib /usr/lib/x86_64-linux-gnu/nvidia; do
+  [ -d "$dir" ] && export LD_LIBRARY_PATH=${LD_LIBRARY_PATH:+$LD_LIBRARY_PATH:}$dir
+done
+
 # 2. Build.
 step "build"
 build=$repo/build-gpu
 jobs=$(nproc)
 if cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELTRANE_BENCH=OFF >"$out/cmake.log" 2>&1 &&
-   cmake --build "$build" -j"$jobs" --target veltrane veltrane-tool veltrane_app_tests veltrane-picture-check >"$out/build.log" 2>&1; then
+   cmake --build "$build" -j"$jobs" --target veltrane veltrane-headless veltrane-tool \
+     veltrane_app_tests veltrane_render_tests veltrane-picture-check >"$out/build.log" 2>&1; then
   say "built with $(c++ --version | head -1)"
 else
   failed "build (see cmake.log, build.log)"
@@ -111,19 +131,88 @@ fi
 
 # 3. Bake.
 step "bake"
-for size in 512 1024; do
+# shellcheck disable=SC2206
+bake_args=(${VELTRANE_GPU_BAKE_ARGS:-})
+for config in 512:25 1024:25 512:5 512:10; do
+  size=${config%:*} centres=${config#*:}
+  name=$size extra=()
+  # The smaller sets only time the frame: fewer fitting directions bake them sooner.
+  [ "$centres" = 25 ] || { name=$size-n$centres; extra=(--samples 60); }
   start=$(date +%s.%N)
-  if "$build/veltrane-tool" bake --out "$build/run-$size" --resolution "$size" "$size" \
-       >"$out/bake-$size.log" 2>&1; then
-    say "bake $size x $size: $(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.1f", e - s }') s"
+  if "$build/veltrane-tool" bake --out "$build/run-$name" --resolution "$size" "$size" \
+       --centers "$centres" "${extra[@]}" "${bake_args[@]}" >"$out/bake-$name.log" 2>&1; then
+    say "bake $size x $size, N = $centres: $(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.1f", e - s }') s"
   else
-    failed "bake $size x $size (see bake-$size.log)"
+    failed "bake $size x $size, N = $centres (see bake-$name.log)"
   fi
 done
 cp "$build/run-512/bake-report.txt" "$out/" 2>/dev/null || true
 
-# 4. The display.
-step "Xvfb"
+. "$repo/scripts/viewer_benchmark.bash"
+
+# 4. The EGL route.
+step "EGL route"
+if [ -n "${VELTRANE_GPU_VENDOR-nvidia}" ]; then
+  vendor_file=
+  for f in /usr/local/nvidia/share/glvnd/egl_vendor.d/10_nvidia.json \
+           /usr/share/glvnd/egl_vendor.d/10_nvidia.json /etc/glvnd/egl_vendor.d/10_nvidia.json; do
+    [ -f "$f" ] && { vendor_file=$f; break; }
+  done
+  if [ -n "$vendor_file" ]; then
+    export __EGL_VENDOR_LIBRARY_FILENAMES=$vendor_file
+    say "EGL vendor file: $vendor_file"
+  else
+    failed "no EGL vendor file of NVIDIA's (10_nvidia.json) found"
+  fi
+else
+  say "EGL vendor: the system's default"
+fi
+(cd "$build/run-512" && env -u DISPLAY "$build/veltrane-headless" --list-devices) >"$out/egl-devices.txt" 2>&1 ||
+  failed "veltrane-headless --list-devices (see egl-devices.txt)"
+say "EGL devices: $(tr '\n' ';' <"$out/egl-devices.txt")"
+if (cd "$build/run-512" && env -u DISPLAY "$build/veltrane-headless" --frames 2) \
+     >"$out/egl-start.out" 2>"$out/egl-start.err"; then
+  say "EGL: $(sed -n 's/^EGL: //p' "$out/egl-start.out")"
+  say "renderer: $(sed -n 's/^GL_RENDERER: //p' "$out/egl-start.out")"
+  say "version: $(sed -n 's/^GL_VERSION: //p' "$out/egl-start.out")"
+else
+  failed "veltrane-headless does not start (see egl-start.out, egl-start.err)"
+  tail -5 "$out/egl-start.err"
+fi
+
+step "EGL tests"
+if (cd "$build/tests" && env -u DISPLAY VELTRANE_TEST_GL=egl VELTRANE_SOURCE_DIR=$repo ./veltrane_app_tests \
+      --gtest_filter='ViewerStartupTest.*:FrameQueriesTest.*') >"$out/egl-app-tests.log" 2>&1; then
+  say "light-map equality and frame queries on EGL: passed"
+else
+  failed "app tests on EGL (see egl-app-tests.log)"
+fi
+if (cd "$build/tests" && env -u DISPLAY VELTRANE_TEST_GL=egl ./veltrane_render_tests \
+      --gtest_filter='GlxRenderTextureTest.*') >"$out/egl-render-tests.log" 2>&1; then
+  say "render targets on EGL: passed"
+else
+  failed "render-target tests on EGL (see egl-render-tests.log)"
+fi
+
+step "EGL benchmarks (100 frames each, every frame relit)"
+for config in 512:25 1024:25 512:5 512:10; do
+  size=${config%:*} centres=${config#*:}
+  name=$size
+  [ "$centres" = 25 ] || name=$size-n$centres
+  rates=()
+  for i in 1 2 3 4 5; do
+    shot=
+    [ "$i" = 1 ] && [ "$centres" = 25 ] && shot=$out/egl-screenshot-$size.png
+    rate=$(headless_benchmark "$build/veltrane-headless" "$build/run-$name" "$out/egl-$name-$i" "$shot")
+    [ -n "$rate" ] || failed "no rate from veltrane-headless at $size x $size, N = $centres (see egl-$name-$i.err)"
+    rates+=("${rate:-none}")
+  done
+  say "EGL $size x $size, N = $centres: ${rates[*]} fps (peak resident $(cat "$out/egl-$name-1.hwm") kB)"
+done
+
+# 5. The GLX route: reported, never failing the check.
+step "GLX route"
+note() { say "GLX: $*"; }
 n=99
 while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
 Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset +extension GLX -xkbdir "$xkbdir" \
@@ -132,49 +221,41 @@ xvfb_pid=$!
 trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
 export DISPLAY=":$n"
 for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-[ -e "/tmp/.X11-unix/X$n" ] || { failed "Xvfb did not start (see xvfb.log)"; cat "$out/xvfb.log"; exit 1; }
-export __GLX_VENDOR_LIBRARY_NAME=${VELTRANE_GPU_VENDOR-nvidia}
-[ -n "$__GLX_VENDOR_LIBRARY_NAME" ] || unset __GLX_VENDOR_LIBRARY_NAME
-
-glxinfo -B >"$out/glxinfo.txt" 2>&1 || failed "glxinfo (see glxinfo.txt)"
-say "renderer: $(sed -n 's/^OpenGL renderer string: //p' "$out/glxinfo.txt")"
-say "version: $(sed -n 's/^OpenGL version string: //p' "$out/glxinfo.txt")"
-
-# 5. Tests.
-step "tests"
-if (cd "$build/tests" && VELTRANE_SOURCE_DIR=$repo ./veltrane_app_tests \
-      --gtest_filter='ViewerStartupTest.*:FrameQueriesTest.*') >"$out/app-tests.log" 2>&1; then
-  say "light-map equality and frame queries: passed"
+if [ ! -e "/tmp/.X11-unix/X$n" ]; then
+  note "Xvfb did not start (see xvfb.log)"
 else
-  failed "app tests (see app-tests.log)"
+  export __GLX_VENDOR_LIBRARY_NAME=${VELTRANE_GPU_VENDOR-nvidia}
+  [ -n "$__GLX_VENDOR_LIBRARY_NAME" ] || unset __GLX_VENDOR_LIBRARY_NAME
+  glx_ok=0
+  glxinfo -B >"$out/glxinfo.txt" 2>&1 && glx_ok=1
+  glx_renderer=$(sed -n 's/^OpenGL renderer string: //p' "$out/glxinfo.txt")
+  # glvnd may fall back to Mesa when the vendor asked for cannot serve the display.
+  if [ "$glx_ok" = 1 ] && [ -n "${__GLX_VENDOR_LIBRARY_NAME:-}" ] &&
+     echo "$glx_renderer" | grep -qiE 'llvmpipe|softpipe|swrast'; then
+    note "not reachable: asked for ${__GLX_VENDOR_LIBRARY_NAME}'s GLX, got $glx_renderer"
+  elif [ "$glx_ok" = 1 ]; then
+    note "reachable, renderer: $glx_renderer, version: $(sed -n 's/^OpenGL version string: //p' "$out/glxinfo.txt")"
+    if (cd "$build/tests" && VELTRANE_SOURCE_DIR=$repo ./veltrane_app_tests \
+          --gtest_filter='ViewerStartupTest.*:FrameQueriesTest.*') >"$out/app-tests.log" 2>&1; then
+      note "light-map equality and frame queries: passed"
+    else
+      note "app tests failed (see app-tests.log)"
+    fi
+    if bash "$repo/tests/e2e/viewer_picture.sh" "$build" "$repo" >"$out/picture.log" 2>&1; then
+      note "picture test: $(tail -1 "$out/picture.log")"
+    else
+      note "picture test failed (see picture.log)"
+    fi
+    rate=$(viewer_benchmark "$build/veltrane" "$build/run-512" "$out/viewer-512" "$out/glx-screenshot-512.xwd")
+    note "512 x 512, N = 25: ${rate:-none} fps"
+  else
+    note "not reachable: $(grep -m1 -iE 'error|missing|BadValue|failed' "$out/glxinfo.txt" || tail -1 "$out/glxinfo.txt")"
+  fi
 fi
-if bash "$repo/tests/e2e/viewer_picture.sh" "$build" "$repo" >"$out/picture.log" 2>&1; then
-  say "picture test: $(tail -1 "$out/picture.log")"
-else
-  failed "picture test (see picture.log)"
-fi
-
-# 6. Benchmarks and screenshots.
-step "benchmarks (100 frames each, every frame relit)"
-. "$repo/scripts/viewer_benchmark.bash"
-for size in 512 1024; do
-  rates=()
-  for i in 1 2 3 4 5; do
-    shot=
-    [ "$i" = 1 ] && shot=$out/screenshot-$size.xwd
-    rate=$(viewer_benchmark "$build/veltrane" "$build/run-$size" "$out/viewer-$size-$i" "$shot")
-    [ -n "$rate" ] || failed "no rate from the benchmark at $size x $size (see viewer-$size-$i.err)"
-    rates+=("${rate:-none}")
-  done
-  say "$size x $size, N = 25: ${rates[*]} fps"
-  # The screenshots as PNG too, without ImageMagick.
-  [ -f "$out/screenshot-$size.xwd" ] &&
-    python3 "$repo/tests/e2e/xwd_image.py" png "$out/screenshot-$size.xwd" "$out/screenshot-$size.png"
-done
 
 step "done: $failures failure(s); results in $out"
-# Few files back: the summary, the two screenshots, and every log in one archive.
-(cd "$out" && find . -maxdepth 1 -type f ! -name summary.txt ! -name 'screenshot-*.png' \
+# Few files back: the summary, the two EGL screenshots, and every log in one archive.
+(cd "$out" && find . -maxdepth 1 -type f ! -name summary.txt ! -name 'egl-screenshot-*.png' \
    ! -name logs.tar.gz -printf '%P\n' | tar -czf logs.tar.gz -T - --remove-files) ||
   say "could not pack the logs"
 [ "$failures" -eq 0 ]

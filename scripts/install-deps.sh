@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config git
   clang libclang-rt-14-dev
   zlib1g-dev libglew-dev freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+  libegl-dev libegl-mesa0
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xfonts-base xdotool imagemagick x11-apps mesa-utils
   glslang-tools

@@ -1,5 +1,5 @@
-# Sourced by bench/viewer_fps.sh and scripts/gpu-check.sh: one run of the viewer's own "p"
-# benchmark (100 frames, every frame relit) on the X display in $DISPLAY.
+# Sourced by bench/viewer_fps.sh, bench/headless_fps.sh and scripts/gpu-check.sh: one run of the
+# viewer's own "p" benchmark (100 frames, every frame relit) on the X display in $DISPLAY.
 #
 #   viewer_benchmark PROGRAM RUN_DIR LOG [SCREENSHOT]
 #
@@ -38,4 +38,40 @@ viewer_benchmark() {
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   grep ' fps$' "$log.err" | sed 's/^\.*//; s/ fps$//' | tail -1
+}
+
+# The same benchmark through veltrane-headless, with no window and no X display (EGL):
+#
+#   headless_benchmark PROGRAM RUN_DIR LOG [SCREENSHOT.png] [EXTRA ARGS...]
+#
+# Starts PROGRAM --benchmark in RUN_DIR (after one frame, saved in SCREENSHOT when one is named)
+# with its output in LOG.out and LOG.err and the peak resident memory in LOG.hwm. Prints the
+# rate in frames per second, or nothing when none came.
+headless_benchmark() {
+  local program=$1 dir=$2 log=$3 shot=${4:-}
+  shift 4 2>/dev/null || shift $#
+  local args=(--benchmark "$@")
+  [ -n "$shot" ] && args+=(--screenshot "$shot")
+  (cd "$dir" && exec env -u DISPLAY "$program" "${args[@]}") >"$log.out" 2>"$log.err" &
+  local pid=$! hwm=
+  while kill -0 "$pid" 2>/dev/null; do
+    hwm=$(awk '/^VmHWM/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
+    grep -q ' fps$' "$log.err" 2>/dev/null && break
+    sleep 0.1
+  done
+  wait "$pid" 2>/dev/null || true
+  echo "$hwm" >"$log.hwm"
+  grep ' fps$' "$log.err" | sed 's/^\.*//; s/ fps$//' | tail -1
+}
+
+# bake_once TOOL DIR ARGS...: a run directory baked by TOOL with ARGS, baked again only when the
+# tool is newer than the last bake.
+bake_once() {
+  local tool=$1 dir=$2
+  shift 2
+  if [ ! -f "$dir/.baked" ] || [ "$tool" -nt "$dir/.baked" ]; then
+    rm -rf "$dir"
+    "$tool" bake --out "$dir" "$@" >/dev/null
+    touch "$dir/.baked"
+  fi
 }

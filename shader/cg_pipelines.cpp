@@ -7,11 +7,11 @@
 // destroyed takes its record along (common/gl_context_events.h), so a context made later at
 // the same address starts afresh; nothing here asks GL about its own objects.
 #include <GL/glew.h>
-#include <GL/glx.h>
 
 #include <unordered_map>
 
 #include "common/gl_context_events.h"
+#include "shader/current_gl_context.h"
 #include "shader/cg_objects.h"
 
 using veltrane::cg::RaiseError;
@@ -24,27 +24,27 @@ struct ContextStages {
   CGprogram bound[2] = {nullptr, nullptr};
 };
 
-std::unordered_map<GLXContext, ContextStages>& AllStages();
+std::unordered_map<const void*, ContextStages>& AllStages();
 
 // The pipeline object went with the context.
 void ForgetContext(const void* context) {
-  AllStages().erase(static_cast<GLXContext>(const_cast<void*>(context)));
+  AllStages().erase(context);
 }
 
-std::unordered_map<GLXContext, ContextStages>& AllStages() {
-  static std::unordered_map<GLXContext, ContextStages> stages;
+std::unordered_map<const void*, ContextStages>& AllStages() {
+  static std::unordered_map<const void*, ContextStages> stages;
   static const bool listening = (veltrane::AddGlContextDestroyedListener(&ForgetContext), true);
   (void)listening;
   return stages;
 }
 
-ContextStages& CurrentStages() { return AllStages()[glXGetCurrentContext()]; }
+ContextStages& CurrentStages() { return AllStages()[veltrane::CurrentGlContext()]; }
 
 // With a program on an enabled stage: the context's pipeline, bound, running the bound
 // program on each enabled stage and nothing (fixed function) on the others. Otherwise no
 // pipeline at all: GL refuses to draw with an empty one.
 void ApplyStages(ContextStages& stages) {
-  if (glXGetCurrentContext() == nullptr) return;
+  if (veltrane::CurrentGlContext() == nullptr) return;
   CGprogram running[2] = {stages.enabled[0] ? stages.bound[0] : nullptr,
                           stages.enabled[1] ? stages.bound[1] : nullptr};
   if (running[0] == nullptr && running[1] == nullptr) {
@@ -81,7 +81,7 @@ void SetProfileEnabled(CGprofile profile, bool enabled) {
 namespace veltrane::cg {
 
 void ForgetBoundProgram(CGprogram program) {
-  GLXContext current = glXGetCurrentContext();
+  const void* current = veltrane::CurrentGlContext();
   for (auto& [context, stages] : AllStages()) {
     bool changed = false;
     for (CGprogram& bound : stages.bound) {

@@ -1,12 +1,13 @@
 #include "relight/gl/pass_timer.h"
 
 #include <GL/glew.h>
-#include <GL/glx.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <vector>
+
+#include "shader/current_gl_context.h"
 
 namespace veltrane {
 namespace {
@@ -14,7 +15,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct TimerSlot {
-  GLXContext context;
+  const void* context;
   FramePass pass;
   GLuint query;
   bool pending;
@@ -35,7 +36,7 @@ std::vector<uint64_t> g_wall_ns[kFramePassCount];
 Clock::time_point g_program_start = Clock::now();
 
 TimerSlot* FindSlot(FramePass pass) {
-  GLXContext context = glXGetCurrentContext();
+  const void* context = CurrentGlContext();
   for (int i = 0; i < g_slot_count; ++i) {
     if (g_slots[i].context == context && g_slots[i].pass == pass) return &g_slots[i];
   }

@@ -9,18 +9,62 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "app/headless/offscreen_window.h"
+#include "render/default_render_platform.h"
+#include "render/egl_render_platform.h"
+#include "render/egl_session.h"
+#include "shader/glew_loader.h"
 
 namespace veltrane::test {
 namespace {
 int g_window = 0;
+constexpr int kWindowSize = 256;
 
-// Keeps the GL driver modules (Mesa's "*_dri.so", libgallium) loaded until the process ends.
-// The driver is unloaded at exit before LeakSanitizer looks; its own allocations then have no
-// module name and scripts/lsan.supp cannot suppress them.
+bool UseEgl() {
+  const char* choice = std::getenv("VELTRANE_TEST_GL");
+  return choice != nullptr && std::strcmp(choice, "egl") == 0;
+}
+
+// The EGL stand-in for the window: a context with no surface, drawing into a window-sized
+// framebuffer, with the app's window operations over it.
+struct EglWindow {
+  veltrane::EglSession session;
+  OffscreenWindow target;
+};
+EglWindow* g_egl = nullptr;
+
+bool MakeEglWindow() {
+  g_egl = new EglWindow();  // lives as long as the process, like the GLUT window
+  std::string error;
+  if (!g_egl->session.Open(-1, &error)) {
+    ADD_FAILURE() << "EGL: " << error;
+    return false;
+  }
+  GLenum rc = veltrane::InitGlewForCurrentContext();
+  if (rc != GLEW_OK) {
+    ADD_FAILURE() << "glewInit: " << reinterpret_cast<const char*>(glewGetErrorString(rc));
+    return false;
+  }
+  if (!g_egl->target.Create(kWindowSize, kWindowSize)) {
+    ADD_FAILURE() << "EGL: no window-sized framebuffer";
+    return false;
+  }
+  veltrane::SetDefaultRenderPlatform(veltrane::GetEglRenderPlatform());
+  g_window = 1;
+  UseOffscreenWindowOperations(&g_egl->target, g_window);
+  return true;
+}
+
+// Keeps the GL driver modules (Mesa's "*_dri.so", libgallium, its EGL vendor library) loaded
+// until the process ends. The driver is unloaded at exit before LeakSanitizer looks; its own
+// allocations then have no module name and scripts/lsan.supp cannot suppress them.
 int PinDriverModule(struct dl_phdr_info* info, size_t, void*) {
   const char* path = info->dlpi_name;
   if (path != nullptr && (std::strstr(path, "_dri.so") != nullptr ||
-                          std::strstr(path, "libgallium") != nullptr))
+                          std::strstr(path, "libgallium") != nullptr ||
+                          std::strstr(path, "libEGL_mesa") != nullptr))
     dlopen(path, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
   return 0;
 }
@@ -28,8 +72,20 @@ int PinDriverModule(struct dl_phdr_info* info, size_t, void*) {
 
 bool EnsureGlWindow() {
   if (g_window != 0) {
-    glutSetWindow(g_window);
+    if (g_egl != nullptr) {
+      eglMakeCurrent(g_egl->session.display(), EGL_NO_SURFACE, EGL_NO_SURFACE,
+                     g_egl->session.context());
+      g_egl->target.Bind();
+    } else {
+      glutSetWindow(g_window);
+    }
     return true;
+  }
+  if (g_egl != nullptr) return false;  // tried and failed
+  if (UseEgl()) {
+    const bool made = MakeEglWindow();
+    PinGlDriverModules();
+    return made;
   }
   const char* display = std::getenv("DISPLAY");
   if (display == nullptr || display[0] == '\0') {
@@ -41,7 +97,7 @@ bool EnsureGlWindow() {
   char* argv[] = {name, nullptr};
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
-  glutInitWindowSize(256, 256);
+  glutInitWindowSize(kWindowSize, kWindowSize);
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
   g_window = glutCreateWindow("veltrane-test");
   glutSetWindow(g_window);
@@ -51,10 +107,12 @@ bool EnsureGlWindow() {
     ADD_FAILURE() << "glewInit: " << reinterpret_cast<const char*>(glewGetErrorString(rc));
     return false;
   }
-  dl_iterate_phdr(&PinDriverModule, nullptr);
+  PinGlDriverModules();
   return true;
 }
 
 int GlTestWindowId() { return g_window; }
+
+void PinGlDriverModules() { dl_iterate_phdr(&PinDriverModule, nullptr); }
 
 }  // namespace veltrane::test

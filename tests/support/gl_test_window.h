@@ -1,6 +1,10 @@
 // A GL context for tests: one freeglut window per test process (double-buffered RGBA with
 // depth), made current, with GLEW initialised. Needs an X server with GLX ($DISPLAY; test.sh
 // starts Xvfb). Fails the calling test when there is none.
+//
+// With VELTRANE_TEST_GL=egl the window is an EGL context with no surface on the first EGL
+// device (or Mesa's surfaceless platform) drawing into a framebuffer of the same size, the
+// render targets use the EGL platform, and no X server is needed.
 #pragma once
 
 namespace veltrane::test {
@@ -11,5 +15,10 @@ bool EnsureGlWindow();
 
 // The freeglut window id of that window.
 int GlTestWindowId();
+
+// Keeps the GL driver modules loaded so far loaded until the process ends: the driver is
+// unloaded at exit before LeakSanitizer looks, and its own allocations would then have no module
+// name for scripts/lsan.supp to match.
+void PinGlDriverModules();
 
 }  // namespace veltrane::test

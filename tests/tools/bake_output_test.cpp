@@ -12,7 +12,7 @@
 
 #include "support/source_dir.h"
 #include "tools/bake/embedded_shaders.h"
-#include "tools/bake/png_writer.h"
+#include "codec/png_writer.h"
 #include "tools/bake/wood_texture.h"
 
 namespace veltrane {

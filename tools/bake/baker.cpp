@@ -23,7 +23,7 @@
 #include "tools/bake/ground_truth.h"
 #include "tools/bake/half_float.h"
 #include "tools/bake/map_algebra.h"
-#include "tools/bake/png_writer.h"
+#include "codec/png_writer.h"
 #include "tools/bake/ridge_solve.h"
 #include "tools/bake/run_files.h"
 #include "tools/bake/sh_basis.h"

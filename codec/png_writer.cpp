@@ -1,4 +1,4 @@
-#include "tools/bake/png_writer.h"
+#include "codec/png_writer.h"
 
 #include <zlib.h>
 

@@ -1,18 +1,13 @@
-#include "render/glx_render_extensions.h"
+#include "render/render_capabilities.h"
 
 #include <GL/glew.h>
-#include <GL/glx.h>
 
 namespace veltrane {
 
-GlxRenderCapabilities QueryGlxRenderCapabilities() {
-  GlxRenderCapabilities caps;
-  Display* display = glXGetCurrentDisplay();
-  if (display == nullptr || glXGetCurrentContext() == nullptr) return caps;
+RenderCapabilities QueryRenderCapabilities(bool context_current, bool offscreen_contexts) {
+  RenderCapabilities caps;
+  if (!context_current) return caps;
 
-  int glx_major = 0, glx_minor = 0;
-  const bool glx13 = glXQueryVersion(display, &glx_major, &glx_minor) &&
-                     (glx_major > 1 || (glx_major == 1 && glx_minor >= 3));
   // The entry points are GLEW's: without glewInit they are missing, and so is everything here.
   const bool fbo = (GLEW_VERSION_3_0 || GLEW_ARB_framebuffer_object) &&
                    glGenFramebuffers != nullptr && glCheckFramebufferStatus != nullptr;
@@ -21,9 +16,9 @@ GlxRenderCapabilities QueryGlxRenderCapabilities() {
                          GLEW_EXT_texture_rectangle || GLEW_NV_texture_rectangle;
 
   RenderExtensions& ext = caps.extensions;
-  ext.wgl_arb_pbuffer = fbo && glx13;
-  ext.wgl_arb_pixel_format = fbo && glx13;
-  ext.wgl_arb_render_texture = fbo && glx13;
+  ext.wgl_arb_pbuffer = fbo && offscreen_contexts;
+  ext.wgl_arb_pixel_format = fbo && offscreen_contexts;
+  ext.wgl_arb_render_texture = fbo && offscreen_contexts;
   ext.nv_float_buffer = fbo && float_textures && rectangle;
   ext.ati_pixel_format_float = fbo && float_textures;
   ext.ati_texture_float = float_textures;

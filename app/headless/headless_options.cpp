@@ -1,0 +1,71 @@
+#include "app/headless/headless_options.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+const char kHeadlessUsage[] =
+    "usage: veltrane-headless [--frames N] [--benchmark] [--screenshot FILE.png] [--device N]\n"
+    "       veltrane-headless --list-devices\n"
+    "Draws the viewer's frames without a window, on an EGL device (or Mesa's surfaceless\n"
+    "platform), in a run directory like the viewer's.\n"
+    "  --frames N            frames to draw, the light moving between them (default 1)\n"
+    "  --benchmark           then the viewer's \"p\" benchmark: 100 frames and the rate\n"
+    "  --screenshot FILE.png the window's picture after the frames\n"
+    "  --device N            the EGL device to draw on (default: the first)\n"
+    "  --list-devices        print the EGL devices and stop\n";
+
+namespace {
+
+// A whole decimal number from `lowest` to INT_MAX.
+bool ParseNumber(const char* text, int lowest, int* value) {
+  if (text == nullptr || *text == '\0' || std::strchr("+- ", *text) != nullptr) return false;
+  errno = 0;
+  char* end = nullptr;
+  const long parsed = std::strtol(text, &end, 10);
+  if (errno != 0 || *end != '\0' || parsed < lowest || parsed > INT_MAX) return false;
+  *value = static_cast<int>(parsed);
+  return true;
+}
+
+}  // namespace
+
+bool ParseHeadlessOptions(int argc, const char* const* argv, HeadlessOptions* options,
+                          std::string* error) {
+  *options = HeadlessOptions();
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    if (arg == "--frames" || arg == "--device") {
+      int* target = arg == "--frames" ? &options->frames : &options->device;
+      if (value == nullptr) {
+        *error = arg + " needs a number";
+        return false;
+      }
+      if (!ParseNumber(value, arg == "--frames" ? 1 : 0, target)) {
+        *error = arg + ": not a " + (arg == "--frames" ? "positive" : "non-negative") +
+                 " whole number: '" + value + "'";
+        return false;
+      }
+      ++i;
+    } else if (arg == "--screenshot") {
+      if (value == nullptr || *value == '\0') {
+        *error = "--screenshot needs a file name";
+        return false;
+      }
+      options->screenshot = value;
+      ++i;
+    } else if (arg == "--benchmark") {
+      options->benchmark = true;
+    } else if (arg == "--list-devices") {
+      options->list_devices = true;
+    } else if (arg == "--help" || arg == "-h") {
+      options->help = true;
+    } else {
+      *error = "unknown argument '" + arg + "'";
+      return false;
+    }
+  }
+  return true;
+}

@@ -1,0 +1,20 @@
+// The command line of veltrane-headless.
+#pragma once
+
+#include <string>
+
+struct HeadlessOptions {
+  int frames = 1;            // --frames N: frames drawn with the light moving, N >= 1
+  bool benchmark = false;    // --benchmark: then the "p" benchmark (100 frames)
+  std::string screenshot;    // --screenshot FILE.png: the window target after the frames
+  int device = -1;           // --device N: which EGL device; -1: the first, or surfaceless
+  bool list_devices = false; // --list-devices: print the EGL devices and stop
+  bool help = false;         // --help
+};
+
+// False with a message in *error for anything else: an unknown option, a missing or bad
+// number, an argument that is no option.
+bool ParseHeadlessOptions(int argc, const char* const* argv, HeadlessOptions* options,
+                          std::string* error);
+
+extern const char kHeadlessUsage[];

@@ -1,0 +1,98 @@
+// veltrane-headless: the viewer's start-up and frames without a window, on an EGL device (or
+// Mesa's surfaceless platform). Started in a run directory like the viewer's; see the usage text
+// (headless_options.cpp) for its options.
+#include <GL/glew.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/benchmark.h"
+#include "app/frame_sequence.h"
+#include "app/globals.h"
+#include "app/headless/headless_options.h"
+#include "app/headless/offscreen_window.h"
+#include "app/startup.h"
+#include "codec/deflate_container.h"
+#include "codec/png_writer.h"
+#include "relight/globals.h"
+#include "render/default_render_platform.h"
+#include "render/egl_render_platform.h"
+#include "render/egl_session.h"
+#include "shader/glew_loader.h"
+
+namespace {
+
+constexpr char kName[] = "veltrane-headless";
+constexpr int kWindowId = 1;
+
+const char* GlString(GLenum name) {
+  const GLubyte* text = glGetString(name);
+  return text != nullptr ? reinterpret_cast<const char*>(text) : "(none)";
+}
+
+int ListDevices() {
+  const std::vector<std::string> devices = veltrane::ListEglDevices();
+  if (devices.empty()) std::printf("no EGL devices (the surfaceless platform may still serve)\n");
+  for (const std::string& line : devices) std::printf("%s\n", line.c_str());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+  HeadlessOptions options;
+  std::string error;
+  if (!ParseHeadlessOptions(argc, argv, &options, &error)) {
+    std::fprintf(stderr, "%s: %s\n%s", kName, error.c_str(), kHeadlessUsage);
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(kHeadlessUsage, stdout);
+    return 0;
+  }
+  if (options.list_devices) return ListDevices();
+
+  SetDeflateProgramName(kName);
+  RelightDescription* description = LoadDescription("lightmap.qdx");
+  window_width = refer_width;
+  window_height = refer_height;
+
+  // The window: a context on the EGL display and a window-sized target bound in it.
+  veltrane::EglSession session;
+  if (!session.Open(options.device, &error)) {
+    std::fprintf(stderr, "%s: %s\n", kName, error.c_str());
+    return 1;
+  }
+  GLenum glew = veltrane::InitGlewForCurrentContext();
+  OffscreenWindow window;
+  if (glew != GLEW_OK || !window.Create(window_width, window_height)) {
+    std::fprintf(stderr, "%s: cannot make a %d x %d window target on %s (%s)\n", kName,
+                 window_width, window_height, GlString(GL_RENDERER),
+                 glew != GLEW_OK ? reinterpret_cast<const char*>(glewGetErrorString(glew))
+                                 : "framebuffer incomplete");
+    return 1;
+  }
+  veltrane::SetDefaultRenderPlatform(veltrane::GetEglRenderPlatform());
+  UseOffscreenWindowOperations(&window, kWindowId);
+  window_id = kWindowId;
+
+  InitScene(description);
+  PrintUsage();
+  std::printf("EGL: %s\nGL_RENDERER: %s\nGL_VERSION: %s\n", session.where().c_str(),
+              GlString(GL_RENDERER), GlString(GL_VERSION));
+
+  DrawFrameSequence(options.frames);
+  if (!options.screenshot.empty()) {
+    const std::vector<unsigned char> rgb = window.ReadRgb();
+    if (!veltrane::WritePng(options.screenshot, window.width(), window.height(), rgb.data())) {
+      std::fprintf(stderr, "%s: cannot write %s\n", kName, options.screenshot.c_str());
+      return 1;
+    }
+  }
+  if (options.benchmark) RunBenchmark();
+
+  Cleanup();
+  return 0;
+}

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The viewer's "p" benchmark under Xvfb (GLX) and veltrane-headless's --benchmark on EGL with no
+# display, taking turns in the same run on the same data, with Mesa's llvmpipe behind both here
+# (unless GALLIUM_DRIVER says otherwise).
+#
+#   bench/headless_fps.sh [BUILD_DIR] [RUNS]
+#
+# Prints every run's rate, the median of RUNS runs (default 5) of each, and the runner's median
+# as a share of the viewer's.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(cd "${1:-build}" && pwd)
+runs=${2:-5}
+
+cmake --build "$build" -j"$(nproc)" --target veltrane veltrane-headless veltrane-tool >/dev/null
+. scripts/viewer_benchmark.bash
+run=$build/run
+bake_once "$build/veltrane-tool" "$run"
+
+unset DISPLAY
+. scripts/xvfb.sh
+start_xvfb_if_needed
+work=$(mktemp -d)
+trap 'rm -rf "$work"; kill ${VELTRANE_XVFB_PID:-} 2>/dev/null || true' EXIT
+
+median() { sort -g | awk '{ a[NR] = $1 } END { printf "%.1f\n", (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
+viewer=() runner=()
+for i in $(seq 1 "$runs"); do
+  v=$(viewer_benchmark "$build/veltrane" "$run" "$work/viewer")
+  r=$(headless_benchmark "$build/veltrane-headless" "$run" "$work/runner")
+  echo "run $i: viewer (GLX, Xvfb) ${v:-none} fps, veltrane-headless (EGL) ${r:-none} fps"
+  viewer+=("${v:-0}") runner+=("${r:-0}")
+done
+vm=$(printf '%s\n' "${viewer[@]}" | median)
+rm=$(printf '%s\n' "${runner[@]}" | median)
+echo "renderer: $(sed -n 's/^GL_RENDERER: //p' "$work/runner.out")"
+echo "median of $runs: viewer $vm fps, veltrane-headless $rm fps (runner / viewer = $(awk -v a="$rm" -v b="$vm" 'BEGIN { printf "%.3f", (b > 0) ? a / b : 0 }'))"

@@ -1,0 +1,27 @@
+#include "render/egl_context.h"
+
+#include <cstdio>
+
+#include "common/extension_list.h"
+
+namespace veltrane {
+
+EGLContext CreateCompatibilityContext(EGLDisplay display, EGLConfig config, EGLContext share) {
+  if (!eglBindAPI(EGL_OPENGL_API)) return EGL_NO_CONTEXT;
+  int major = 0, minor = 0;
+  const char* version = eglQueryString(display, EGL_VERSION);
+  const bool egl15 = version != nullptr && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
+                     (major > 1 || (major == 1 && minor >= 5));
+  if (egl15 || ExtensionListHas(eglQueryString(display, EGL_EXTENSIONS), "EGL_KHR_create_context")) {
+    const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION_KHR, 3,
+                                 EGL_CONTEXT_MINOR_VERSION_KHR, 2,
+                                 EGL_CONTEXT_OPENGL_PROFILE_MASK_KHR,
+                                 EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT_KHR,
+                                 EGL_NONE};
+    EGLContext context = eglCreateContext(display, config, share, attributes);
+    if (context != EGL_NO_CONTEXT) return context;
+  }
+  return eglCreateContext(display, config, share, nullptr);
+}
+
+}  // namespace veltrane

@@ -1,0 +1,15 @@
+// EGL calls shared by the render platform's EGL side and the start-up of a display without a
+// window (egl_session.h).
+#pragma once
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+
+namespace veltrane {
+
+// A desktop OpenGL context in the compatibility profile (version 3.2 or later where the display
+// can be asked for one, else whatever the display gives by default), sharing the objects of
+// `share` (EGL_NO_CONTEXT: none). EGL_NO_CONTEXT on failure.
+EGLContext CreateCompatibilityContext(EGLDisplay display, EGLConfig config, EGLContext share);
+
+}  // namespace veltrane

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# veltrane-headless with no X server: the viewer's start-up and frames on EGL, its picture, its
+# benchmark line, and clear refusals (status 2 for bad options, 1 for a missing device, a
+# missing description or an unwritable picture).
+. "$(dirname "$0")/e2e_lib.bash"
+unset DISPLAY
+RUNNER=$E2E_BUILD/veltrane-headless
+[ -x "$RUNNER" ] || fail "$RUNNER is not built"
+run=$(shared_run_dir)
+read -r width height < <(awk '$1 == "REFER_RESOLUTION" { print $2, $3 }' "$run/lightmap.qdx")
+
+runner() {  # runner NAME DIR ARGS...: output in $E2E_WORK/NAME.out and .err, status in $status
+  local name=$1 dir=$2
+  shift 2
+  status=0
+  (cd "$dir" && exec "$RUNNER" "$@") >"$E2E_WORK/$name.out" 2>"$E2E_WORK/$name.err" || status=$?
+}
+
+for args in "--frames 0" "--frames" "--frames x" "--device -1" "--screenshot" "--bogus" "positional"; do
+  # shellcheck disable=SC2086
+  runner bad "$run" $args
+  [ "$status" = 2 ] || fail "'$args': status $status, expected 2"
+  grep -q '^usage: veltrane-headless' "$E2E_WORK/bad.err" || fail "'$args': no usage text"
+  [ ! -s "$E2E_WORK/bad.out" ] || fail "'$args': wrote to standard output"
+done
+
+runner missing "$run" --device 999
+[ "$status" = 1 ] || fail "--device 999: status $status, expected 1"
+grep -q '^veltrane-headless: no EGL device 999 (' "$E2E_WORK/missing.err" || fail "--device 999: no clear message"
+
+runner list "$E2E_WORK" --list-devices
+[ "$status" = 0 ] || fail "--list-devices: status $status"
+
+mkdir -p "$E2E_WORK/empty"
+runner nodesc "$E2E_WORK/empty" --frames 2
+[ "$status" = 1 ] || fail "no lightmap.qdx: status $status, expected 1"
+grep -q 'lightmap.qdx' "$E2E_WORK/nodesc.err" || fail "no lightmap.qdx: no message naming it"
+
+runner frames "$run" --frames 3 --screenshot "$E2E_WORK/shot.png" --benchmark
+[ "$status" = 0 ] || fail "frames: status $status"
+grep -q 'Press "p" or "P" to calculate fps.' "$E2E_WORK/frames.out" || fail "no usage text"
+grep -q '^GL_RENDERER: ' "$E2E_WORK/frames.out" || fail "no renderer line"
+grep -qx 'Performing benchmarking , please wait' "$E2E_WORK/frames.err" || fail "no benchmark heading"
+grep -Eqx '\.{10}[0-9]+\.[0-9]{6} fps' "$E2E_WORK/frames.err" || fail "no benchmark rate line"
+read -r mr mg mb w h < <(python3 "$E2E_SOURCE/tests/e2e/png_compare.py" --mean "$E2E_WORK/shot.png")
+[ "$w $h" = "$width $height" ] || fail "picture is $w x $h, not the window's $width x $height"
+awk -v r="$mr" 'BEGIN { exit !(r > 0.05) }' || fail "the picture is black (mean rgb $mr $mg $mb)"
+
+runner unwritable "$run" --screenshot "$E2E_WORK/no/such/dir/shot.png"
+[ "$status" = 1 ] || fail "unwritable picture: status $status, expected 1"
+grep -q '^veltrane-headless: cannot write ' "$E2E_WORK/unwritable.err" || fail "unwritable picture: no message"
+echo "veltrane-headless: options, device, description, picture and benchmark as expected"

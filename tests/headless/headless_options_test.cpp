@@ -1,0 +1,66 @@
+// veltrane-headless's command line: what it accepts and what it refuses (the program prints the
+// message with the usage text and ends with status 2).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/headless/headless_options.h"
+
+namespace {
+
+bool Parse(std::vector<const char*> args, HeadlessOptions* options, std::string* error) {
+  args.insert(args.begin(), "veltrane-headless");
+  return ParseHeadlessOptions(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+TEST(HeadlessOptionsTest, DefaultsAndEveryOption) {
+  HeadlessOptions options;
+  std::string error;
+  ASSERT_TRUE(Parse({}, &options, &error));
+  EXPECT_EQ(options.frames, 1);
+  EXPECT_FALSE(options.benchmark);
+  EXPECT_TRUE(options.screenshot.empty());
+  EXPECT_EQ(options.device, -1);
+  EXPECT_FALSE(options.list_devices);
+
+  ASSERT_TRUE(Parse({"--frames", "47", "--benchmark", "--screenshot", "a b.png", "--device", "0",
+                     "--list-devices"},
+                    &options, &error))
+      << error;
+  EXPECT_EQ(options.frames, 47);
+  EXPECT_TRUE(options.benchmark);
+  EXPECT_EQ(options.screenshot, "a b.png");
+  EXPECT_EQ(options.device, 0);
+  EXPECT_TRUE(options.list_devices);
+
+  // The last of a repeated option counts; a parse starts from the defaults.
+  ASSERT_TRUE(Parse({"--frames", "3", "--frames", "2147483647"}, &options, &error));
+  EXPECT_EQ(options.frames, 2147483647);
+  EXPECT_FALSE(options.benchmark);
+}
+
+TEST(HeadlessOptionsTest, RefusesBadNumbersMissingValuesAndStrangers) {
+  const std::vector<std::vector<const char*>> bad = {
+      {"--frames", "0"},        {"--frames", "-3"},     {"--frames", "+3"},
+      {"--frames", " 3"},       {"--frames", "3x"},     {"--frames", ""},
+      {"--frames", "2147483648"}, {"--frames"},         {"--device", "-1"},
+      {"--device", "one"},      {"--device"},           {"--screenshot"},
+      {"--screenshot", ""},     {"--bogus"},            {"frames"},
+      {"-f", "3"},              {"--frames=3"},
+  };
+  for (const auto& args : bad) {
+    HeadlessOptions options;
+    std::string error;
+    EXPECT_FALSE(Parse(args, &options, &error)) << args[0];
+    EXPECT_FALSE(error.empty()) << args[0];
+  }
+  HeadlessOptions options;
+  std::string error;
+  EXPECT_FALSE(Parse({"--frames", "x"}, &options, &error));
+  EXPECT_EQ(error, "--frames: not a positive whole number: 'x'");
+  EXPECT_FALSE(Parse({"--nope"}, &options, &error));
+  EXPECT_EQ(error, "unknown argument '--nope'");
+}
+
+}  // namespace

@@ -44,7 +44,7 @@ done
 if [ "$exact" = 1 ]; then
   # Nothing else: no tests, benchmarks, fuzzers, model generator or timed viewer.
   extra=$(cd "$prefix" && find . -type f -printf '%P\n' | grep -vxF -f <(printf '%s\n' "${expected[@]}") |
-          grep -vx 'bin/veltrane-headless' || true)
+          grep -vx 'bin/veltrane-headless\|share/man/man1/veltrane-headless.1.gz' || true)
   [ -z "$extra" ] || fail "installed but not expected: $extra"
 fi
 
@@ -52,7 +52,9 @@ fi
 # and option that the programs' help texts list.
 [ "$("$prefix/bin/veltrane-tool" --version)" = "veltrane-tool $version" ] || fail "veltrane-tool --version"
 [ "$("$prefix/bin/veltrane-scene" --version)" = "veltrane-scene $version" ] || fail "veltrane-scene --version"
-for page in veltrane veltrane-tool veltrane-scene; do
+pages=(veltrane veltrane-tool veltrane-scene)
+[ -x "$prefix/bin/veltrane-headless" ] && pages+=(veltrane-headless)
+for page in "${pages[@]}"; do
   file=$prefix/share/man/man1/$page.1.gz
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>&1 >"$E2E_WORK/$page.txt") ||
     fail "man $file failed: $warnings"
@@ -67,6 +69,11 @@ done < <("$prefix/bin/veltrane-tool" --help | sed -n 's/^  \([a-z-]*\) .*/\1/p')
 for option in $("$prefix/bin/veltrane-scene" --help | grep -o -- '--[a-z-]*' | sort -u); do
   grep -q -- "$option" "$E2E_WORK/veltrane-scene.txt" || fail "veltrane-scene.1 lacks $option"
 done
+if [ -x "$prefix/bin/veltrane-headless" ]; then
+  for option in $("$prefix/bin/veltrane-headless" --help | grep -o -- '--[a-z-]*' | sort -u); do
+    grep -q -- "$option" "$E2E_WORK/veltrane-headless.txt" || fail "veltrane-headless.1 lacks $option"
+  done
+fi
 grep -q "$prefix/$scene\|/usr/share/veltrane/scene\|/usr/local/share/veltrane/scene" "$E2E_WORK/veltrane.txt" ||
   fail "veltrane.1 does not name the installed data set"
 

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "app/globals.h"
-#include "codec/deflate_container.h"
 #include "codec/ppm.h"
+#include "codec/shader_container.h"
 #include "common/fatal.h"
 #include "common/file_closer.h"
 #include "common/heap.h"
@@ -93,6 +93,30 @@ unsigned int LoadWoodTexture(CGparameter width_param, CGparameter height_param, 
   return texture;
 }
 
+// While it lives, a FatalExit first deletes the file and then goes on to the handler that was
+// installed before (or ends the process).
+class RemoveOnFatalExit {
+ public:
+  explicit RemoveOnFatalExit(const char* path) {
+    path_ = path;
+    previous_ = veltrane::SetFatalHandler(&RemoveThenContinue);
+  }
+  ~RemoveOnFatalExit() {
+    veltrane::SetFatalHandler(previous_);
+    path_ = nullptr;
+  }
+  RemoveOnFatalExit(const RemoveOnFatalExit&) = delete;
+  RemoveOnFatalExit& operator=(const RemoveOnFatalExit&) = delete;
+
+ private:
+  static void RemoveThenContinue(int status) {
+    if (path_ != nullptr) std::remove(path_);
+    if (previous_ != nullptr) previous_(status);
+  }
+  static inline const char* path_ = nullptr;
+  static inline veltrane::FatalHandler previous_ = nullptr;
+};
+
 }  // namespace
 
 void InitCgProfiles() {
@@ -113,11 +137,18 @@ void ExpandShader(const char* compressed_file, const char* expanded_file) {
     std::fprintf(stderr, "[ExpandShader]: cannot write outfile!\n");
     veltrane::FatalExit(1);
   }
+  // From here a fault that ends the process takes the partly written source with it.
+  RemoveOnFatalExit partial(expanded_file);
   unsigned char* buffer = nullptr;
   int length = 0;
-  ReadDeflateZip(in.get(), &buffer, &length);
+  ReadShaderContainer(in.get(), compressed_file, &buffer, &length);
   veltrane::HeapPtr<unsigned char> payload(buffer);
-  if (length > 0) std::fwrite(payload.get(), 1, static_cast<size_t>(length), out.get());
+  const size_t size = static_cast<size_t>(length);
+  const bool written = std::fwrite(payload.get(), 1, size, out.get()) == size;
+  if (std::fclose(out.release()) != 0 || !written) {
+    std::fprintf(stderr, "[ExpandShader]: cannot write outfile!\n");
+    veltrane::FatalExit(1);
+  }
 }
 
 void InitRelightProgram() {

@@ -13,6 +13,7 @@
 #include "app/window_mode.h"
 #include "codec/deflate_container.h"
 #include "relight/globals.h"
+#include "relight/gl/coefficient_maps.h"
 #include "relight/gl/pass_timer.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
 #endif
   SetDeflateProgramName("veltrane");
   RelightDescription* description = LoadDescription("lightmap.qdx");
+  // A coefficient file too small for the resolution is refused before a window of that size
+  // and its buffers exist.
+  CheckCoefficientFileCapacity(encoded_file_name, refer_width, refer_height, srbf_center_count);
   window_width = refer_width;
   window_height = refer_height;
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -89,6 +90,39 @@ TEST_F(CoefficientMapsTest, ShortDataIsRefusedRatherThanUploaded) {
   EXPECT_NE(compressed.err.find("[DecodeDctRbfFile] data/scene.rbf.dct decodes to 130 samples, 135 needed"),
             std::string::npos)
       << compressed.err;
+}
+
+// The sizes are checked against what the file can hold before anything of that size exists:
+// a raw file by its length, a compressed one by its dimension line alone.
+TEST_F(CoefficientMapsTest, FileTooSmallForTheResolutionIsRefusedFromItsSizeOrHeader) {
+  auto check = [&](int width, int height, int count) {
+    dir_->Enter();
+    FatalCatcher catcher;
+    testing::internal::CaptureStderr();
+    int status = catcher.Run([&] { CheckCoefficientFileCapacity("scene", width, height, count); });
+    return LoadOutcome{status, "", testing::internal::GetCapturedStderr()};
+  };
+  std::snprintf(base_path, sizeof(base_path), "data/");
+  dir_->WriteRaw();
+  EXPECT_EQ(check(5, 3, 3).status, FatalCatcher::kNoExit);
+  LoadOutcome raw = check(16384, 16384, 3);
+  EXPECT_EQ(raw.status, 1);
+  EXPECT_EQ(raw.err, "[LoadUncompressRbfData] data/scene.rbf is too short: 540 bytes, 9663676416 needed for 3 maps of "
+                     "16384 x 16384\n");
+
+  std::remove((dir_->path() + "/data/scene.rbf").c_str());
+  const std::string header = "DCT\n5 27\n";  // the rest of the file is never read
+  dir_->WriteBytes("data/scene.rbf.dct", std::vector<unsigned char>(header.begin(), header.end()));
+  EXPECT_EQ(check(5, 3, 3).status, FatalCatcher::kNoExit);
+  LoadOutcome compressed = check(4096, 4096, 3);
+  EXPECT_EQ(compressed.status, 1);
+  EXPECT_EQ(compressed.err, "[DecodeDctRbfFile] data/scene.rbf.dct decodes to 135 samples, 150994944 needed\n");
+
+  // Neither file, or one that is no DctImage: the loader says what is wrong in its own place.
+  dir_->WriteBytes("data/scene.rbf.dct", {'n', 'o', 't'});
+  EXPECT_EQ(check(4096, 4096, 3).status, FatalCatcher::kNoExit);
+  std::remove((dir_->path() + "/data/scene.rbf.dct").c_str());
+  EXPECT_EQ(check(4096, 4096, 3).status, FatalCatcher::kNoExit);
 }
 
 TEST_F(CoefficientMapsTest, RawFileIsReadEvenWhenACompressedOneExists) {

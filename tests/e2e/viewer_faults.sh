@@ -38,6 +38,21 @@ expect_status 1 "short raw file"
 grep -q "^\[LoadUncompressRbfData\] $base$stem.rbf is too short" "$E2E_WORK/short-raw.err" || fail "short raw message"
 restore
 
+# A resolution the coefficient file cannot hold is refused from the file's size (raw) or its
+# dimension line (compressed) before a window or buffer of that size exists.
+sed 's/^REFER_RESOLUTION .*/REFER_RESOLUTION 16384 16384/' "$E2E_WORK/lightmap.qdx" >"$run/lightmap.qdx"
+run_viewer_to_end "$run" huge-raw
+expect_status 1 "resolution beyond the raw file"
+grep -q "^\[LoadUncompressRbfData\] $base$stem.rbf is too short: .* needed for 5 maps of 16384 x 16384" \
+  "$E2E_WORK/huge-raw.err" || fail "resolution beyond the raw file: message"
+rm -f "$data.rbf"
+sed 's/^REFER_RESOLUTION .*/REFER_RESOLUTION 4096 4096/' "$E2E_WORK/lightmap.qdx" >"$run/lightmap.qdx"
+run_viewer_to_end "$run" huge-dct
+expect_status 1 "resolution beyond the compressed file"
+grep -q "^\[DecodeDctRbfFile\] $base$stem.rbf.dct decodes to [0-9]* samples, 251658240 needed" \
+  "$E2E_WORK/huge-dct.err" || fail "resolution beyond the compressed file: message"
+restore
+
 # Both files: the raw one is read and the compressed one never opened (here it is garbage).
 echo "not a DCT image" >"$data.rbf.dct"
 start_viewer "$run" both
@@ -73,6 +88,27 @@ run_viewer_to_end "$run" broken-shader
 expect_status 0 "compile error through the Cg error callback"
 [ "$(tail -1 "$E2E_WORK/broken-shader.out")" = "Cg error, exiting..." ] || fail "no Cg error report"
 grep -q '^Dir Shader: ' "$E2E_WORK/broken-shader.out" || fail "no listing"
+restore
+
+# A container whose chunk table names one chunk 30000 times (a 983 MB shader from a small
+# file) is refused before anything of that size is allocated or written.
+python3 - "$run/shader/dir/table_frag.cgz" <<'PY'
+import struct, sys
+path = sys.argv[1]
+data = open(path, "rb").read()
+count = struct.unpack(">i", data[2:6])[0]
+offset, size = struct.unpack(">ii", data[6:10] + data[6 + 4 * count:10 + 4 * count])
+chunk = data[offset:offset + size]
+n = 30000
+head = 6 + 8 * n
+out = b"EZ" + struct.pack(">i", n) + struct.pack(">i", head) * n + struct.pack(">i", size) * n + chunk
+open(path, "wb").write(out)
+PY
+run_viewer_to_end "$run" shader-bomb
+expect_status 1 "shader container beyond the bound"
+grep -q '^\[ExpandShader\]: shader/dir/table_frag.cgz declares [0-9]* bytes of shader source, more than the 4194304 a shader may have$' \
+  "$E2E_WORK/shader-bomb.err" || fail "shader container beyond the bound: message"
+[ -z "$(find "$run/shader/dir" -name '*.cg')" ] || fail "expanded shader source left behind by the bound"
 restore
 
 # The wood texture: missing, and with a header that cannot be read.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/float_targets.h"
 #include "app/globals.h"
 #include "codec/ppm.h"
 #include "codec/shader_container.h"
@@ -86,6 +87,14 @@ unsigned int LoadWoodTexture(CGparameter width_param, CGparameter height_param, 
   unsigned char* bytes = nullptr;
   ReadPPM("wood.ppm", &wood.width, &wood.height, &bytes);
   wood.bytes.reset(bytes);
+  // Too large a texture is refused by the driver and would leave the table invisible.
+  GLint largest = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+  if (largest > 0 && (wood.width > largest || wood.height > largest)) {
+    std::fprintf(stderr, "wood.ppm: %d x %d texels, larger than the driver's largest texture (%d texels a side)\n",
+                 wood.width, wood.height, static_cast<int>(largest));
+    veltrane::FatalExit(1);
+  }
   cgGLSetParameter1f(width_param, static_cast<float>(wood.width));
   cgGLSetParameter1f(height_param, static_cast<float>(wood.height));
   const unsigned int texture = MakeWoodTexture(wood);
@@ -211,5 +220,5 @@ void InitAngelPrograms() {
   angel_refraction_param = cgGetNamedParameter(angel_frag_program, "texture4refraction");
 
   angelfrag_rendertexture = new RenderTexture(window_width, window_height, true, false);
-  angelfrag_rendertexture->Initialize(true, true, false, false, false, 32, 32, 32, 0, RenderTexture::UpdateByBinding);
+  InitializeFloatTarget(angelfrag_rendertexture);
 }

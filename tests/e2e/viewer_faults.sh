@@ -21,6 +21,22 @@ sed 's/^SRBF_SPREAD .*/SRBF_SPREAD 0/' "$E2E_WORK/lightmap.qdx" >"$run/lightmap.
 run_viewer_to_end "$run" zero-spread
 expect_status 1 "zero spread"
 grep -q 'SRBF_SPREAD is zero' "$E2E_WORK/zero-spread.err" || fail "zero spread message"
+# Each fault is named for what it is.
+sed 's/^SRBF_SPREAD .*/SRBF_SPREAD 1e39/' "$E2E_WORK/lightmap.qdx" >"$run/lightmap.qdx"
+run_viewer_to_end "$run" infinite-spread
+expect_status 1 "infinite spread"
+expect_file_equals "$E2E_WORK/infinite-spread.err" \
+  '[LoadDescription]: lightmap.qdx: SRBF_SPREAD is not a finite number\n' "infinite spread"
+awk '/^LIGHT_EYE_TRANSFORM_BEGIN/ { print; getline; $2 = "1e39" } { print }' "$E2E_WORK/lightmap.qdx" >"$run/lightmap.qdx"
+run_viewer_to_end "$run" infinite-eye
+expect_status 1 "infinite light-eye value"
+expect_file_equals "$E2E_WORK/infinite-eye.err" \
+  '[LoadDescription]: lightmap.qdx: a LIGHT_EYE_TRANSFORM value is not a finite number\n' "infinite light-eye value"
+rm "$run/lightmap.qdx" && mkdir "$run/lightmap.qdx"
+run_viewer_to_end "$run" qdx-dir
+expect_status 1 "lightmap.qdx a directory"
+expect_file_equals "$E2E_WORK/qdx-dir.err" \
+  '[LoadDescription]: lightmap.qdx: it is a directory, not a file\n' "lightmap.qdx a directory"
 restore
 
 # No coefficient file at all.
@@ -120,4 +136,22 @@ printf 'P6\n# comment\n255\n' >"$run/wood.ppm"
 run_viewer_to_end "$run" bad-wood
 expect_status 1 "unreadable wood.ppm header"
 [ -s "$E2E_WORK/bad-wood.err" ] || fail "no message for a bad wood.ppm"
+# ... and one wider than the driver's largest texture, which would leave the table invisible.
+max_side=$(glxinfo -l 2>/dev/null | awk '/GL_MAX_TEXTURE_SIZE/ && !n++ { print $NF }' || true)
+[ -n "$max_side" ] || max_side=16384
+{ printf 'P6\n%d 1\n255\n' $((max_side + 1)); head -c $(((max_side + 1) * 3)) /dev/zero; } >"$run/wood.ppm"
+run_viewer_to_end "$run" wide-wood
+expect_status 1 "wood.ppm beyond the largest texture"
+expect_file_equals "$E2E_WORK/wide-wood.err" \
+  "wood.ppm: $((max_side + 1)) x 1 texels, larger than the driver's largest texture ($max_side texels a side)\\n" \
+  "wood.ppm beyond the largest texture"
+restore
+
+# A driver without float textures: the float targets fail, and the viewer says why before the
+# first capture of such a target ends it.
+MESA_EXTENSION_OVERRIDE=-GL_ARB_texture_float run_viewer_to_end "$run" no-float
+expect_status 1 "no float textures"
+grep -qx '\[InitScene\]: a 128 x 128 float render target cannot be created: the driver lacks GL_ARB_texture_float (float textures)' \
+  "$E2E_WORK/no-float.err" || fail "no float textures: the shortcoming is not named"
+[ "$(grep -c 'cannot be created' "$E2E_WORK/no-float.err")" = 1 ] || fail "no float textures: said more than once"
 echo "viewer_faults: ok"

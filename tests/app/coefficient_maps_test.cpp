@@ -158,6 +158,52 @@ TEST_F(CoefficientMapsTest, CompressedFileAloneFillsTheTextures) {
   }
 }
 
+// Start-up refuses these counts, but the loader itself copes: centres beyond the texture
+// limit get a direction and no texture, and no centres give neither.
+TEST(CoefficientMapCountTest, SeventyFiveCentresAndNone) {
+  ASSERT_TRUE(EnsureGlWindow());
+  for (int count : {75, 0}) {
+    SyntheticScene scene;
+    scene.width = 4;
+    scene.height = 2;
+    for (int i = 0; i < count; ++i) {
+      scene.theta.push_back(static_cast<float>(i % 80));
+      scene.phi.push_back(static_cast<float>(5 * i));
+    }
+    SyntheticRunDir dir(scene);
+    dir.WriteDescription();
+    dir.WriteRaw();
+    dir.Enter();
+    RelightDescription description;
+    ASSERT_EQ(description.Read("lightmap.qdx"), kReadDone);
+    std::snprintf(base_path, sizeof(base_path), "data/");
+    light_eye_transform.Allocate(4, 4);
+    for (int r = 0; r < 4; ++r) {
+      for (int c = 0; c < 4; ++c) light_eye_transform.data[r][c] = r == c ? 1.0f : 0.0f;
+    }
+    FatalCatcher catcher;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int status = catcher.Run([&] { LoadPrepareRBFMap("scene", 4, 2, count, description); });
+    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string err = out + testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, FatalCatcher::kNoExit) << count << err;
+    EXPECT_EQ(coefficient_map_count, count < kMaxCoefficientMaps ? count : kMaxCoefficientMaps);
+    EXPECT_EQ(G_SRBF_center_dir.cols, count);
+    if (count == 75) {
+      // The last centre's direction is there although it has no texture: theta 74, phi 370.
+      EXPECT_NEAR(G_SRBF_center_dir.data[1][74], std::cos(74.0 * M_PI / 180.0), 1e-6);
+      GLint width = 0;
+      glBindTexture(GL_TEXTURE_RECTANGLE, G_RBF_coefficient_map[59]);
+      glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE, 0, GL_TEXTURE_WIDTH, &width);
+      EXPECT_EQ(width, 4);
+    }
+    std::free(G_RBF_coefficient_map);
+    G_RBF_coefficient_map = nullptr;
+    coefficient_map_count = 0;
+  }
+}
+
 // G_SRBF_center_dir as start-up leaves it for the scene's description.
 void PrepareSceneDirections(const SyntheticScene& scene) {
   SyntheticRunDir dir(scene);

@@ -91,8 +91,10 @@ grep -qx "Loading $base$stem.rbf.dct ..." "$E2E_WORK/dct-only.out" || fail "no L
 ! grep -q 'LoadUncompressRbfData' "$E2E_WORK/dct-only.out" || fail "raw messages on the compressed path"
 restore
 
-# A missing compressed shader stops start-up at that program.
+# A missing compressed shader stops start-up at that program. Stale expanded sources of the
+# programs before it (not GLSL at all) are overwritten, compiled and removed.
 rm "$run/shader/dir/table_vert.cgz"
+for stale in lightmap_relitdir16 draw_scene; do echo "stale, not a shader" >"$run/shader/dir/$stale.cg"; done
 run_viewer_to_end "$run" no-cgz
 expect_status 1 "missing table_vert.cgz"
 expect_file_equals "$E2E_WORK/no-cgz.err" '[ExpandShader]: input file not found!\n' "missing .cgz"

@@ -1,6 +1,7 @@
 #include "app/shader_setup.h"
 
 #include <GL/glew.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
@@ -30,11 +31,46 @@ struct ShaderPaths {
   char expanded[256];
 };
 
+// While it lives, a FatalExit first deletes the file and then goes on to the handler that was
+// installed before (or ends the process). Guards nest.
+class RemoveOnFatalExit {
+ public:
+  explicit RemoveOnFatalExit(const char* path)
+      : path_(path), outer_(innermost_), previous_(veltrane::SetFatalHandler(&RemoveThenContinue)) {
+    innermost_ = this;
+  }
+  ~RemoveOnFatalExit() {
+    veltrane::SetFatalHandler(previous_);
+    innermost_ = outer_;
+  }
+  RemoveOnFatalExit(const RemoveOnFatalExit&) = delete;
+  RemoveOnFatalExit& operator=(const RemoveOnFatalExit&) = delete;
+
+ private:
+  static void RemoveThenContinue(int status) {
+    const RemoveOnFatalExit* guard = innermost_;
+    if (guard == nullptr) return;
+    innermost_ = guard->outer_;
+    unlink(guard->path_);  // a file only, never a directory of that name
+    if (guard->previous_ != nullptr) guard->previous_(status);
+  }
+
+  static inline const RemoveOnFatalExit* innermost_ = nullptr;
+  const char* path_;
+  const RemoveOnFatalExit* outer_;
+  veltrane::FatalHandler previous_;
+};
+
 // Expands, compiles and deletes the expanded source again.
 CGprogram CreateShaderProgram(const char* name, CGprofile profile) {
   ShaderPaths paths(name);
-  ExpandShader(paths.compressed, paths.expanded);
-  CGprogram program = cgCreateProgramFromFile(cg_context, CG_SOURCE, paths.expanded, profile, nullptr, nullptr);
+  CGprogram program = nullptr;
+  {
+    // A compile error ends the process through the error callback; the source goes with it.
+    RemoveOnFatalExit expanded(paths.expanded);
+    ExpandShader(paths.compressed, paths.expanded);
+    program = cgCreateProgramFromFile(cg_context, CG_SOURCE, paths.expanded, profile, nullptr, nullptr);
+  }
   std::remove(paths.expanded);
   return program;
 }
@@ -101,30 +137,6 @@ unsigned int LoadWoodTexture(CGparameter width_param, CGparameter height_param, 
   cgGLSetTextureParameter(texture_param, texture);
   return texture;
 }
-
-// While it lives, a FatalExit first deletes the file and then goes on to the handler that was
-// installed before (or ends the process).
-class RemoveOnFatalExit {
- public:
-  explicit RemoveOnFatalExit(const char* path) {
-    path_ = path;
-    previous_ = veltrane::SetFatalHandler(&RemoveThenContinue);
-  }
-  ~RemoveOnFatalExit() {
-    veltrane::SetFatalHandler(previous_);
-    path_ = nullptr;
-  }
-  RemoveOnFatalExit(const RemoveOnFatalExit&) = delete;
-  RemoveOnFatalExit& operator=(const RemoveOnFatalExit&) = delete;
-
- private:
-  static void RemoveThenContinue(int status) {
-    if (path_ != nullptr) std::remove(path_);
-    if (previous_ != nullptr) previous_(status);
-  }
-  static inline const char* path_ = nullptr;
-  static inline veltrane::FatalHandler previous_ = nullptr;
-};
 
 }  // namespace
 

@@ -9,6 +9,9 @@ base=${base%/}/
 stem=$(awk '$1 == "ENCODED_FILE" { print $2 }' "$run/lightmap.qdx")
 data="$run/$base$stem"
 cp -r "$run" "$E2E_WORK/pristine"
+# A shader cache of this test's own, which the normal runs below fill.
+export MESA_SHADER_CACHE_DIR=$E2E_WORK/shader-cache
+unset MESA_SHADER_CACHE_DISABLE MESA_GLSL_CACHE_DISABLE
 restore() { rm -rf "$run"; cp -r "$E2E_WORK/pristine" "$run"; }
 
 # Descriptions the viewer cannot use stop start-up before any window.
@@ -106,7 +109,21 @@ run_viewer_to_end "$run" broken-shader
 expect_status 0 "compile error through the Cg error callback"
 [ "$(tail -1 "$E2E_WORK/broken-shader.out")" = "Cg error, exiting..." ] || fail "no Cg error report"
 grep -q '^Dir Shader: ' "$E2E_WORK/broken-shader.out" || fail "no listing"
+[ -z "$(find "$run/shader/dir" -name '*.cg')" ] || fail "expanded source left behind by a compile error"
 restore
+
+# A vertex program's source in a fragment program's file, with the shader cache holding the
+# programs of the normal runs above: a compile error like any other, not a crash in the driver.
+for file in draw_scene lightmap_mapping; do
+  cp "$run/shader/dir/table_vert.cgz" "$run/shader/dir/$file.cgz"
+  run_viewer_to_end "$run" "misplaced-$file"
+  expect_status 0 "vertex source in $file.cgz"
+  [ "$(tail -1 "$E2E_WORK/misplaced-$file.out")" = "Cg error, exiting..." ] || fail "vertex source in $file.cgz: no Cg error"
+  grep -q "^Dir Shader: shader/dir/$file.cg:" "$E2E_WORK/misplaced-$file.out" || fail "vertex source in $file.cgz: no listing"
+  grep -q "error: .gl_BackColor' undeclared" "$E2E_WORK/misplaced-$file.out" || fail "vertex source in $file.cgz: listing"
+  [ -z "$(find "$run/shader/dir" -name '*.cg')" ] || fail "vertex source in $file.cgz: expanded source left behind"
+  restore
+done
 
 # A container whose chunk table names one chunk 30000 times (a 983 MB shader from a small
 # file) is refused before anything of that size is allocated or written.

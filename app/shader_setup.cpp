@@ -1,13 +1,15 @@
 #include "app/shader_setup.h"
 
 #include <GL/glew.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
 
+#include "app/float_targets.h"
 #include "app/globals.h"
-#include "codec/deflate_container.h"
 #include "codec/ppm.h"
+#include "codec/shader_container.h"
 #include "common/fatal.h"
 #include "common/file_closer.h"
 #include "common/heap.h"
@@ -29,11 +31,46 @@ struct ShaderPaths {
   char expanded[256];
 };
 
+// While it lives, a FatalExit first deletes the file and then goes on to the handler that was
+// installed before (or ends the process). Guards nest.
+class RemoveOnFatalExit {
+ public:
+  explicit RemoveOnFatalExit(const char* path)
+      : path_(path), outer_(innermost_), previous_(veltrane::SetFatalHandler(&RemoveThenContinue)) {
+    innermost_ = this;
+  }
+  ~RemoveOnFatalExit() {
+    veltrane::SetFatalHandler(previous_);
+    innermost_ = outer_;
+  }
+  RemoveOnFatalExit(const RemoveOnFatalExit&) = delete;
+  RemoveOnFatalExit& operator=(const RemoveOnFatalExit&) = delete;
+
+ private:
+  static void RemoveThenContinue(int status) {
+    const RemoveOnFatalExit* guard = innermost_;
+    if (guard == nullptr) return;
+    innermost_ = guard->outer_;
+    unlink(guard->path_);  // a file only, never a directory of that name
+    if (guard->previous_ != nullptr) guard->previous_(status);
+  }
+
+  static inline const RemoveOnFatalExit* innermost_ = nullptr;
+  const char* path_;
+  const RemoveOnFatalExit* outer_;
+  veltrane::FatalHandler previous_;
+};
+
 // Expands, compiles and deletes the expanded source again.
 CGprogram CreateShaderProgram(const char* name, CGprofile profile) {
   ShaderPaths paths(name);
-  ExpandShader(paths.compressed, paths.expanded);
-  CGprogram program = cgCreateProgramFromFile(cg_context, CG_SOURCE, paths.expanded, profile, nullptr, nullptr);
+  CGprogram program = nullptr;
+  {
+    // A compile error ends the process through the error callback; the source goes with it.
+    RemoveOnFatalExit expanded(paths.expanded);
+    ExpandShader(paths.compressed, paths.expanded);
+    program = cgCreateProgramFromFile(cg_context, CG_SOURCE, paths.expanded, profile, nullptr, nullptr);
+  }
   std::remove(paths.expanded);
   return program;
 }
@@ -86,6 +123,14 @@ unsigned int LoadWoodTexture(CGparameter width_param, CGparameter height_param, 
   unsigned char* bytes = nullptr;
   ReadPPM("wood.ppm", &wood.width, &wood.height, &bytes);
   wood.bytes.reset(bytes);
+  // Too large a texture is refused by the driver and would leave the table invisible.
+  GLint largest = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+  if (largest > 0 && (wood.width > largest || wood.height > largest)) {
+    std::fprintf(stderr, "wood.ppm: %d x %d texels, larger than the driver's largest texture (%d texels a side)\n",
+                 wood.width, wood.height, static_cast<int>(largest));
+    veltrane::FatalExit(1);
+  }
   cgGLSetParameter1f(width_param, static_cast<float>(wood.width));
   cgGLSetParameter1f(height_param, static_cast<float>(wood.height));
   const unsigned int texture = MakeWoodTexture(wood);
@@ -113,11 +158,18 @@ void ExpandShader(const char* compressed_file, const char* expanded_file) {
     std::fprintf(stderr, "[ExpandShader]: cannot write outfile!\n");
     veltrane::FatalExit(1);
   }
+  // From here a fault that ends the process takes the partly written source with it.
+  RemoveOnFatalExit partial(expanded_file);
   unsigned char* buffer = nullptr;
   int length = 0;
-  ReadDeflateZip(in.get(), &buffer, &length);
+  ReadShaderContainer(in.get(), compressed_file, &buffer, &length);
   veltrane::HeapPtr<unsigned char> payload(buffer);
-  if (length > 0) std::fwrite(payload.get(), 1, static_cast<size_t>(length), out.get());
+  const size_t size = static_cast<size_t>(length);
+  const bool written = std::fwrite(payload.get(), 1, size, out.get()) == size;
+  if (std::fclose(out.release()) != 0 || !written) {
+    std::fprintf(stderr, "[ExpandShader]: cannot write outfile!\n");
+    veltrane::FatalExit(1);
+  }
 }
 
 void InitRelightProgram() {
@@ -180,5 +232,5 @@ void InitAngelPrograms() {
   angel_refraction_param = cgGetNamedParameter(angel_frag_program, "texture4refraction");
 
   angelfrag_rendertexture = new RenderTexture(window_width, window_height, true, false);
-  angelfrag_rendertexture->Initialize(true, true, false, false, false, 32, 32, 32, 0, RenderTexture::UpdateByBinding);
+  InitializeFloatTarget(angelfrag_rendertexture);
 }

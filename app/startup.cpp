@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/description_check.h"
+#include "app/float_targets.h"
 #include "app/globals.h"
 #include "app/shader_setup.h"
 #include "common/fatal.h"
@@ -63,7 +64,7 @@ void InitScene(RelightDescription* description) {
   }
   for (int i = 0; i < lightmap_count; ++i) {
     rendertexture[i] = new RenderTexture(refer_width, refer_height, true, false);
-    rendertexture[i]->Initialize(true, true, false, false, false, 32, 32, 32, 0, RenderTexture::UpdateByBinding);
+    InitializeFloatTarget(rendertexture[i]);
   }
 }
 

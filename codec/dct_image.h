@@ -78,4 +78,9 @@ constexpr int64_t kDctImageDefaultMaxPixels = int64_t{1} << 28;
 // before anything is allocated. Returns the previous limit.
 int64_t SetDctImageMaxPixels(int64_t max_pixels);
 
+// The dimension line of a DctImage file at the stream's position, read without reading the
+// rest: false, with nothing reported, when the file does not start like one (Load then says
+// what is wrong with it).
+bool ReadDctImageDimensions(FILE* stream, long* width, long* height);
+
 }  // namespace veltrane

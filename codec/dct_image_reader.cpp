@@ -58,6 +58,14 @@ int64_t SetDctImageMaxPixels(int64_t max_pixels) {
   return previous;
 }
 
+bool ReadDctImageDimensions(FILE* stream, long* width, long* height) {
+  char line[kLineBufferSize];
+  ReadLine(stream, line);
+  if (std::strncmp(line, "DCT", 3) != 0) return false;
+  ReadLine(stream, line);
+  return ScanDimensions(line, width, height) && *width >= 0 && *height >= 0;
+}
+
 }  // namespace veltrane
 
 void DctImage::ReadDCTBits(FILE* stream) {

@@ -1,12 +1,14 @@
-// Feeds arbitrary bytes to the container reader as a file, bounded as the DCT image reader
-// bounds it (here by 16 MiB), so that a container declaring more is refused before anything is
-// allocated for it. Fatal faults unwind back to the harness instead of ending the process; the
-// reader's messages go to /dev/null.
+// Feeds arbitrary bytes to the container reader as a file, through the shader expansion's
+// bound: a container that declares more than a shader may hold is refused (fatally) before
+// anything is allocated for it, and one that is taken never delivers more than the bound.
+// Fatal faults unwind back to the harness instead of ending the process; the reader's messages
+// go to /dev/null.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 #include "codec/deflate_container.h"
+#include "codec/shader_container.h"
 #include "fuzz/fuzz_support.h"
 
 using veltrane::fuzz::FatalUnwind;
@@ -21,19 +23,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FILE* f = fmemopen(const_cast<uint8_t*>(data), size, "rb");
   if (!f) return 0;
   unsigned char* buffer = nullptr;
-  int length = 0;
+  int length = -1;
   try {
-    constexpr size_t kBound = size_t{16} << 20;
-    uint64_t declared = 0;
-    if (ReadDeflateZipBounded(f, kBound, &buffer, &length, &declared)) {
-      if (length < 0 || static_cast<size_t>(length) > static_cast<size_t>(size) / 8 * kDeflateChunkWindow ||
-          static_cast<size_t>(length) > kBound) {
-        std::abort();
-      }
-    } else if (buffer != nullptr || declared <= kBound) {
+    ReadShaderContainer(f, "fuzz.cgz", &buffer, &length);
+    // Each chunk entry takes 8 bytes of the file and delivers at most one window.
+    if (buffer == nullptr || length < 0 ||
+        static_cast<size_t>(length) > static_cast<size_t>(size) / 8 * kDeflateChunkWindow ||
+        static_cast<size_t>(length) > kMaxShaderSourceBytes) {
       std::abort();
     }
-  } catch (const FatalUnwind&) {
+  } catch (const FatalUnwind& fault) {
+    if (fault.status != 1 || buffer != nullptr) std::abort();
   }
   std::fclose(f);
   std::free(buffer);

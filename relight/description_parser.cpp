@@ -224,7 +224,8 @@ int DescriptionParser::ReadBlock(const char* begin_word, const char* end_word, c
     Complain("%s block ends after %d of %d lines", begin_word, read, count);
     return kContinue;
   }
-  if (!NextBlockLine()) {
+  // The end word belongs on the very next line; a blank line there is not it.
+  if (!lines_.Next()) {
     Complain("%s block has no %s line", begin_word, end_word);
     return kContinue;
   }
@@ -284,7 +285,7 @@ int DescriptionParser::ReadLightEyeBlock() {
     }
     ReadReals(begin_word, 0, d_.light_eye_transform[row], 4);
   }
-  if (!NextBlockLine() || !lines_.FirstWordIs(kLightEyeEnd)) {
+  if (!lines_.Next() || !lines_.FirstWordIs(kLightEyeEnd)) {
     std::fputs("light eye transform fail...\n", stderr);
     return kReadFailed;
   }

@@ -1,6 +1,7 @@
 #include "shader/glsl_separable.h"
 
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "shader/cg_objects.h"
@@ -28,6 +29,12 @@ void AppendLog(GLuint object, bool is_program, std::string* log) {
   if (log->back() != '\n') log->push_back('\n');
 }
 
+std::string StageLine(GLenum stage) {
+  return stage == GL_VERTEX_SHADER     ? "\n\n// veltrane: vertex stage\n"
+         : stage == GL_FRAGMENT_SHADER ? "\n\n// veltrane: fragment stage\n"
+                                       : "\n\n// veltrane: stage " + std::to_string(stage) + "\n";
+}
+
 }  // namespace
 
 bool SeparableProgramsAvailable() {
@@ -51,9 +58,15 @@ GLuint BuildSeparableProgram(GLenum stage, const std::string& source, std::strin
     log->append("no shader object could be created (is a GL context current?)\n");
     return 0;
   }
-  const GLchar* text = source.data();
-  GLint length = static_cast<GLint>(source.size());
-  glShaderSource(shader, 1, &text, &length);
+  // Mesa's shader cache knows a source by its text alone: once a text has compiled for one
+  // stage, compiling the same text for another stage is skipped as already known to succeed,
+  // and the real compile happens inside the link, where a vertex source given to the fragment
+  // stage crashes the driver or yields a misleading listing. A line naming the stage, after
+  // the source so that its line numbers stay, makes the text differ between stages.
+  const std::string stage_line = StageLine(stage);
+  const GLchar* texts[2] = {source.data(), stage_line.data()};
+  const GLint lengths[2] = {static_cast<GLint>(source.size()), static_cast<GLint>(stage_line.size())};
+  glShaderSource(shader, 2, texts, lengths);
   glCompileShader(shader);
   GLint compiled = GL_FALSE;
   glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);

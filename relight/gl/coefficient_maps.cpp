@@ -96,8 +96,21 @@ bool FileOpensForReading(const char* path) {
 
 }  // namespace
 
+void CheckCoefficientFileCapacity(const char* encoded_name, int width, int height, int count) {
+  const RbfChannelPlanes planes(count, width, height);
+  char path[1024];
+  ComposePath(path, sizeof(path), "%s%s.rbf", encoded_name);
+  if (FileOpensForReading(path)) {
+    CheckRawRbfFileSize(path, planes);
+    return;
+  }
+  ComposePath(path, sizeof(path), "%s%s.rbf.dct", encoded_name);
+  CheckDctRbfFileSize(path, planes);
+}
+
 void LoadPrepareRBFMap(const char* encoded_name, int width, int height, int count,
                        const RelightDescription& description) {
+  CheckCoefficientFileCapacity(encoded_name, width, height, count);
   // The buffers: the planes of the three channels and the interleaved images.
   std::unique_ptr<RbfChannelPlanes> planes(new RbfChannelPlanes(count, width, height));
   PlanesRelease release{planes.get()};

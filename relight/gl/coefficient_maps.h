@@ -43,6 +43,18 @@ class RbfChannelPlanes {
 void LoadPrepareRBFMap(const char* encoded_name, int width, int height, int count,
                        const RelightDescription& description);
 
+// Refuses, before anything large is allocated, a coefficient file that cannot hold count maps
+// of width x height: the raw file by its size, the compressed one (read when there is no raw
+// file) by its dimension line. The message and status are those of the loader below that
+// would fail on it. A file that is missing or not a DctImage at all is left to the loader.
+void CheckCoefficientFileCapacity(const char* encoded_name, int width, int height, int count);
+
+// Refuse a raw file shorter than the planes, or a DctImage whose dimension line gives fewer
+// samples than the planes of the three channels need (message and FatalExit(1)). A file that
+// cannot be opened or read as said is let through.
+void CheckRawRbfFileSize(const char* path, const RbfChannelPlanes& planes);
+void CheckDctRbfFileSize(const char* path, const RbfChannelPlanes& planes);
+
 // Allocates the planes and fills them from a raw coefficient file.
 void LoadUncompressRbfData(const char* path, RbfChannelPlanes* planes);
 

@@ -1,4 +1,5 @@
 // Reading the coefficient planes from the raw file or from the compressed one.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -37,30 +38,63 @@ void LittleEndianToHost(float* values, size_t count) {
 #endif
 }
 
+// Bytes of a raw file that holds the planes: three channels of 4-byte floats.
+size_t RawBytesNeeded(const RbfChannelPlanes& planes) {
+  return 12 * static_cast<size_t>(planes.count > 0 ? planes.count : 0) * planes.PlaneSize();
+}
+
+// Samples of a DctImage that holds the planes of the three channels one after the other.
+size_t DctSamplesNeeded(const RbfChannelPlanes& planes) { return RawBytesNeeded(planes) / 4; }
+
+// A file shorter than the maps it must hold would leave texels undefined: refuse it. Leaves
+// the stream at the start of the file.
+void RefuseShortRawFile(FILE* file, const char* path, const RbfChannelPlanes& planes) {
+  const size_t needed = RawBytesNeeded(planes);
+  long size = -1;
+  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+  if (size < 0 || static_cast<unsigned long>(size) < needed || std::fseek(file, 0, SEEK_SET) != 0) {
+    std::fprintf(stderr,
+                 "[LoadUncompressRbfData] %s is too short: %ld bytes, %zu needed for %d maps of %d x %d\n",
+                 path, size, needed, planes.count, planes.width, planes.height);
+    veltrane::FatalExit(1);
+  }
+}
+
+// Fewer samples than the maps need would leave texels undefined: refuse the file.
+void RefuseFewSamples(const char* path, size_t samples, size_t needed) {
+  if (samples >= needed) return;
+  std::fprintf(stderr, "[DecodeDctRbfFile] %s decodes to %zu samples, %zu needed\n", path, samples, needed);
+  veltrane::FatalExit(1);
+}
+
 }  // namespace
+
+void CheckRawRbfFileSize(const char* path, const RbfChannelPlanes& planes) {
+  FilePtr file(std::fopen(path, "rb"));
+  if (file) RefuseShortRawFile(file.get(), path, planes);
+}
+
+void CheckDctRbfFileSize(const char* path, const RbfChannelPlanes& planes) {
+  FilePtr file(std::fopen(path, "rb"));
+  long width = 0;
+  long height = 0;
+  if (!file || !veltrane::ReadDctImageDimensions(file.get(), &width, &height)) return;
+  // The dimensions are below INT_MAX each, so their product fits.
+  const uint64_t samples = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+  RefuseFewSamples(path, samples < SIZE_MAX ? static_cast<size_t>(samples) : SIZE_MAX, DctSamplesNeeded(planes));
+}
 
 void LoadUncompressRbfData(const char* path, RbfChannelPlanes* planes) {
   std::printf("\n[LoadUncompressRbfData]: Start to load the uncompressed RBF data from %s\n\n", path);
-  AllocatePlanesOrExit(planes, "LoadUncompressRbfData");
-
   FilePtr file(std::fopen(path, "rb"));
   if (!file) {
     std::fprintf(stderr, "[LoadUncompressRbfData] Cannot open %s\n", path);
     veltrane::FatalExit(1);
   }
+  RefuseShortRawFile(file.get(), path, *planes);
+  AllocatePlanesOrExit(planes, "LoadUncompressRbfData");
 
-  // A file shorter than the maps it must hold would leave texels undefined: refuse it.
-  size_t plane_size = planes->PlaneSize();
-  size_t needed = 12 * static_cast<size_t>(planes->count) * plane_size;
-  long size = -1;
-  if (std::fseek(file.get(), 0, SEEK_END) == 0) size = std::ftell(file.get());
-  if (size < 0 || static_cast<unsigned long>(size) < needed || std::fseek(file.get(), 0, SEEK_SET) != 0) {
-    std::fprintf(stderr,
-                 "[LoadUncompressRbfData] %s is too short: %ld bytes, %zu needed for %d maps of %d x %d\n",
-                 path, size, needed, planes->count, planes->width, planes->height);
-    veltrane::FatalExit(1);
-  }
-
+  const size_t plane_size = planes->PlaneSize();
   for (int c = 0; c < 3; ++c) {
     for (int i = 0; i < planes->count; ++i) {
       float* plane = planes->planes[c][i];
@@ -90,16 +124,13 @@ void DecodeDctRbfFile(const char* path, float* buffer, size_t count) {
   veltrane::HeapPtr<float> plane(decoded);
   file.reset();
 
-  // Fewer samples than the maps need would leave texels undefined: refuse the file.
   size_t samples = width > 0 && height > 0 ? static_cast<size_t>(width) * static_cast<size_t>(height) : 0;
-  if (plane == nullptr || samples < count) {
-    std::fprintf(stderr, "[DecodeDctRbfFile] %s decodes to %zu samples, %zu needed\n", path, samples, count);
-    veltrane::FatalExit(1);
-  }
+  RefuseFewSamples(path, plane == nullptr ? 0 : samples, count);
   std::memcpy(buffer, plane.get(), count * sizeof(float));
 }
 
 void LoadDctRbfData(const char* path, RbfChannelPlanes* planes) {
+  CheckDctRbfFileSize(path, *planes);
   AllocatePlanesOrExit(planes, "LoadDctRbfData");
   size_t plane_size = planes->PlaneSize();
   size_t count = 3 * static_cast<size_t>(planes->count) * plane_size;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -91,6 +92,39 @@ TEST_F(CoefficientMapsTest, ShortDataIsRefusedRatherThanUploaded) {
       << compressed.err;
 }
 
+// The sizes are checked against what the file can hold before anything of that size exists:
+// a raw file by its length, a compressed one by its dimension line alone.
+TEST_F(CoefficientMapsTest, FileTooSmallForTheResolutionIsRefusedFromItsSizeOrHeader) {
+  auto check = [&](int width, int height, int count) {
+    dir_->Enter();
+    FatalCatcher catcher;
+    testing::internal::CaptureStderr();
+    int status = catcher.Run([&] { CheckCoefficientFileCapacity("scene", width, height, count); });
+    return LoadOutcome{status, "", testing::internal::GetCapturedStderr()};
+  };
+  std::snprintf(base_path, sizeof(base_path), "data/");
+  dir_->WriteRaw();
+  EXPECT_EQ(check(5, 3, 3).status, FatalCatcher::kNoExit);
+  LoadOutcome raw = check(16384, 16384, 3);
+  EXPECT_EQ(raw.status, 1);
+  EXPECT_EQ(raw.err, "[LoadUncompressRbfData] data/scene.rbf is too short: 540 bytes, 9663676416 needed for 3 maps of "
+                     "16384 x 16384\n");
+
+  std::remove((dir_->path() + "/data/scene.rbf").c_str());
+  const std::string header = "DCT\n5 27\n";  // the rest of the file is never read
+  dir_->WriteBytes("data/scene.rbf.dct", std::vector<unsigned char>(header.begin(), header.end()));
+  EXPECT_EQ(check(5, 3, 3).status, FatalCatcher::kNoExit);
+  LoadOutcome compressed = check(4096, 4096, 3);
+  EXPECT_EQ(compressed.status, 1);
+  EXPECT_EQ(compressed.err, "[DecodeDctRbfFile] data/scene.rbf.dct decodes to 135 samples, 150994944 needed\n");
+
+  // Neither file, or one that is no DctImage: the loader says what is wrong in its own place.
+  dir_->WriteBytes("data/scene.rbf.dct", {'n', 'o', 't'});
+  EXPECT_EQ(check(4096, 4096, 3).status, FatalCatcher::kNoExit);
+  std::remove((dir_->path() + "/data/scene.rbf.dct").c_str());
+  EXPECT_EQ(check(4096, 4096, 3).status, FatalCatcher::kNoExit);
+}
+
 TEST_F(CoefficientMapsTest, RawFileIsReadEvenWhenACompressedOneExists) {
   ASSERT_TRUE(EnsureGlWindow());
   dir_->WriteRaw();
@@ -121,6 +155,52 @@ TEST_F(CoefficientMapsTest, CompressedFileAloneFillsTheTextures) {
             << x << "," << y << " channel " << c;
       }
     }
+  }
+}
+
+// Start-up refuses these counts, but the loader itself copes: centres beyond the texture
+// limit get a direction and no texture, and no centres give neither.
+TEST(CoefficientMapCountTest, SeventyFiveCentresAndNone) {
+  ASSERT_TRUE(EnsureGlWindow());
+  for (int count : {75, 0}) {
+    SyntheticScene scene;
+    scene.width = 4;
+    scene.height = 2;
+    for (int i = 0; i < count; ++i) {
+      scene.theta.push_back(static_cast<float>(i % 80));
+      scene.phi.push_back(static_cast<float>(5 * i));
+    }
+    SyntheticRunDir dir(scene);
+    dir.WriteDescription();
+    dir.WriteRaw();
+    dir.Enter();
+    RelightDescription description;
+    ASSERT_EQ(description.Read("lightmap.qdx"), kReadDone);
+    std::snprintf(base_path, sizeof(base_path), "data/");
+    light_eye_transform.Allocate(4, 4);
+    for (int r = 0; r < 4; ++r) {
+      for (int c = 0; c < 4; ++c) light_eye_transform.data[r][c] = r == c ? 1.0f : 0.0f;
+    }
+    FatalCatcher catcher;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int status = catcher.Run([&] { LoadPrepareRBFMap("scene", 4, 2, count, description); });
+    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string err = out + testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, FatalCatcher::kNoExit) << count << err;
+    EXPECT_EQ(coefficient_map_count, count < kMaxCoefficientMaps ? count : kMaxCoefficientMaps);
+    EXPECT_EQ(G_SRBF_center_dir.cols, count);
+    if (count == 75) {
+      // The last centre's direction is there although it has no texture: theta 74, phi 370.
+      EXPECT_NEAR(G_SRBF_center_dir.data[1][74], std::cos(74.0 * M_PI / 180.0), 1e-6);
+      GLint width = 0;
+      glBindTexture(GL_TEXTURE_RECTANGLE, G_RBF_coefficient_map[59]);
+      glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE, 0, GL_TEXTURE_WIDTH, &width);
+      EXPECT_EQ(width, 4);
+    }
+    std::free(G_RBF_coefficient_map);
+    G_RBF_coefficient_map = nullptr;
+    coefficient_map_count = 0;
   }
 }
 

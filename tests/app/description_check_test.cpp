@@ -76,6 +76,13 @@ TEST(DescriptionCheckTest, UnusableDescriptionsStopStartUpWithAReason) {
        "the LIGHT_EYE_TRANSFORM block is missing or incomplete"},
       {good.substr(0, good.find("LIGHT_EYE")), "the LIGHT_EYE_TRANSFORM block is missing or incomplete"},
       {Replace(good, "SRBF_SPREAD 0.5", "SRBF_SPREAD 0"), "SRBF_SPREAD is zero"},
+      {Replace(good, "SRBF_SPREAD 0.5", "SRBF_SPREAD 1e39"), "SRBF_SPREAD is not a finite number"},
+      {Replace(good, "0 0 1 0\n", "0 0 1e39 0\n"), "a LIGHT_EYE_TRANSFORM value is not a finite number"},
+      {Replace(good, "0 0 1 0\n", "0 0 -1e39 0\n"), "a LIGHT_EYE_TRANSFORM value is not a finite number"},
+      // A block that breaks off the parse before its rows are complete is refused as such,
+      // even when the keywords behind it were never read.
+      {"LIGHT_EYE_TRANSFORM_BEGIN\n1 0 0 0\nLIGHT_EYE_TRANSFORM_END\n" + good,
+       "the LIGHT_EYE_TRANSFORM block is missing or incomplete"},
   };
   for (const Case& c : cases) {
     Outcome outcome = LoadText(c.text.c_str());
@@ -87,6 +94,33 @@ TEST(DescriptionCheckTest, UnusableDescriptionsStopStartUpWithAReason) {
   Outcome missing = LoadText(nullptr);
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("cannot open it for reading"), std::string::npos) << missing.err;
+}
+
+TEST(DescriptionCheckTest, DirectoryInPlaceOfTheFileIsNamedAsSuch) {
+  char dir[] = "/tmp/veltrane-qdx-dir-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  FatalCatcher catcher;
+  testing::internal::CaptureStderr();
+  int status = catcher.Run([&] { delete LoadDescription(dir); });
+  std::string err = testing::internal::GetCapturedStderr();
+  rmdir(dir);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(err, std::string("[LoadDescription]: ") + dir + ": it is a directory, not a file\n");
+}
+
+// Four complete rows are all the viewer needs of the light-eye block: a missing, misspelt or
+// blank end line is the parser's to report, and start-up goes on with the rows.
+TEST(DescriptionCheckTest, CompleteLightEyeRowsWithoutTheirEndLineAreUsed) {
+  const std::string good = kGood;
+  const std::string end = "LIGHT_EYE_TRANSFORM_END\n";
+  for (const std::string& text : {Replace(good, end, ""), Replace(good, end, "LIGHT_EYE_TRANSFORM_ENDE\n"),
+                                  Replace(good, end, "\n" + end), Replace(good, "0 0 0 1\n", "0 0 0 2\n# x\n")}) {
+    Outcome outcome = LoadText(text.c_str());
+    EXPECT_EQ(outcome.status, FatalCatcher::kNoExit) << text << outcome.err;
+    EXPECT_EQ(outcome.err, "light eye transform fail...\n") << text;
+    EXPECT_EQ(refer_width, 8);
+    EXPECT_EQ(light_eye_transform.data[2][2], 1.0f);
+  }
 }
 
 TEST(DescriptionCheckTest, UsableDescriptionFillsTheGlobals) {

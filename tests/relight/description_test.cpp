@@ -185,6 +185,32 @@ TEST(RelightDescription, LightEyeBlock) {
   EXPECT_EQ(short_block.light_eye_transform[0][0], 1.0f);
 }
 
+// The end word belongs on the line right after the block's lines. A blank line there is not
+// it, while blank lines among the block's own lines are still passed over.
+TEST(RelightDescription, BlankLineWhereTheEndLineBelongs) {
+  RelightDescription eye;
+  Parsed p = Parse(eye, "LIGHT_EYE_TRANSFORM_BEGIN\n1 0 0 0\n\n0 1 0 0\n0 0 1 0\n0 0 0 1\n\n"
+                        "LIGHT_EYE_TRANSFORM_END\nREFER_RESOLUTION 8 8\n");
+  EXPECT_EQ(p.result, kReadFailed);
+  EXPECT_EQ(p.err, "light eye transform fail...\n");
+  EXPECT_EQ(eye.light_eye_transform[3][3], 1.0f);  // the four rows stay
+  EXPECT_EQ(eye.refer_width, -1);
+
+  RelightDescription centres;
+  p = Parse(centres, "SRBF_CENTER_BEGIN 2 HAMMERSLEY\n1 2\n\n3 4\n\nSRBF_CENTER_END\nSRBF_SPREAD 2\n");
+  EXPECT_EQ(p.result, kReadDone);
+  EXPECT_EQ(p.err, "SRBF centers containts too many...\n");
+  ASSERT_EQ(centres.srbf_center_count, 2);
+  EXPECT_EQ(centres.srbf_centers[1]->phi, 4.0f);
+  EXPECT_EQ(centres.srbf_spread, 2.0f);
+
+  RelightDescription refs;
+  p = Parse(refs, "REFER_FILE_BEGIN 1 SCATTERED\na.ppm 1 2\n   \t\nREFER_FILE_END\nFOV 3 3\n");
+  EXPECT_EQ(p.err, "ref_file information containts too many...\n");
+  EXPECT_EQ(refs.ref_file_count, 1);
+  EXPECT_EQ(refs.fov[0], 3.0f);
+}
+
 TEST(RelightDescription, RefFileBlocks) {
   RelightDescription d;
   Parse(d, "REFER_FILE_BEGIN 0\nREFER_FILE_END\n");

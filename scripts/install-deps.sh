@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xfonts-base xdotool imagemagick x11-apps mesa-utils
   glslang-tools
+  libeigen3-dev libceres-dev
 )
 
 missing=()

@@ -112,7 +112,9 @@ int BakeCommand(int argc, char** argv) {
         return UsageError("--fit needs optimized or fixed", value);
       }
     } else if (arg == "--ridge") {
-      if (!ParseRealArg(value, &options.relative_ridge)) return UsageError("--ridge needs a number", value);
+      if (!ParseRealArg(value, &options.relative_ridge) || options.relative_ridge < 0.0) {
+        return UsageError("--ridge needs a number from 0 to 1", value);
+      }
     } else if (arg == "--light-radius") {
       if (!ParseRealArg(value, &options.disc_radius_deg)) return UsageError("--light-radius needs a number of degrees", value);
     }

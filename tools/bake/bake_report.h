@@ -27,6 +27,7 @@ struct BakeFigures {
   float spread = 0.0f;
   bool auto_spread = false;
   std::string centre_scheme;       // the scheme word written
+  std::vector<std::pair<float, float>> centre_angles;  // theta, phi in degrees, as written
   std::vector<FitRow> fits;        // fixed (and optimised when run), then SH
   bool optimized = false;          // the centres were moved (the figures below are set)
   double fit_start_rms = 0.0, fit_final_rms = 0.0;  // weighted fitting residual, relative

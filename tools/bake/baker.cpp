@@ -751,6 +751,7 @@ int RunBake(const BakeOptions& options, BakeFigures* figures) {
     return 1;
   }
   f.spread = b.sigma;
+  for (const SphereAngles& a : b.centre_angles) f.centre_angles.push_back({a.theta_deg, a.phi_deg});
   f.total_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const std::string report = FormatBakeReport(f);
   const std::string report_path = b.out + "/bake-report.txt";

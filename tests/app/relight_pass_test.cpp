@@ -131,7 +131,7 @@ class MovedCentresTest : public ViewerSceneTest {
 };
 
 TEST_F(MovedCentresTest, EachTargetHoldsItsGroupsWeightedSum) {
-  // The decimal text alone is off by up to 0.005 degrees; the kernels must come from the exact
+  // The decimal text alone is off by up to half a degree; the kernels must come from the exact
   // floats, so a light straight at centre 7 weighs it 1.
   ExpectTargetsHoldWeightedSums(scene_, {{scene_.theta[7], scene_.phi[7], {1, 1, 1}}, {37.0, 123.4, {1, 1, 1}},
                                          {84.0, 301.0, {2.0f, 1.0f, 0.25f}}},

@@ -97,7 +97,7 @@ void SyntheticRunDir::WriteDescription(const std::string& extra_lines) const {
       uint32_t theta_bits, phi_bits;
       std::memcpy(&theta_bits, &scene_.theta[i], 4);
       std::memcpy(&phi_bits, &scene_.phi[i], 4);
-      std::snprintf(line, sizeof line, "%.2f %.2f %08X %08X\n", scene_.theta[i], scene_.phi[i], theta_bits, phi_bits);
+      std::snprintf(line, sizeof line, "%.0f %.0f %08X %08X\n", scene_.theta[i], scene_.phi[i], theta_bits, phi_bits);
       text << line;
     } else {
       text << scene_.theta[i] << " " << scene_.phi[i] << "\n";

@@ -15,7 +15,7 @@ struct SyntheticScene {
   std::vector<float> phi;
   float spread = 0.6f;
   std::string scheme = "HEMI_HAMMERSLEY";
-  // Centre lines as the baker writes moved centres: angles rounded to 2 decimals, then their
+  // Centre lines with the angles rounded to whole degrees, then their
   // exact float bit patterns as hexadecimal words.
   bool hex_words = false;
   std::string light_eye_rows = "1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n";

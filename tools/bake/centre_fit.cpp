@@ -20,7 +20,7 @@ using RowMatrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::R
 // Principal components kept: enough for all but this share of the samples' energy, at most
 // kMaxComponents (the samples of a smooth light field have few large ones).
 constexpr double kDroppedEnergy = 1e-7;
-constexpr int kMaxComponents = 64;
+constexpr int kMaxComponents = 48;
 
 // Z (K x r) with Z Z^T equal to Y Y^T up to the dropped components; every ridge residual over
 // Y has the same norm over Z.

@@ -42,13 +42,10 @@ constexpr int kShBands = 5;  // bands 0 to 4: 25 functions
 constexpr int kWoodSize = 512;
 constexpr float kSpreadLo = 0.1f, kSpreadHi = 1.5f;
 constexpr size_t kSpreadSubsampleTexels = 8192;
-// Texels in or near the shadow count this many times in the centre optimisation.
-constexpr double kShadowSampleWeight = 3.0;
-constexpr double kShadowMinCosine = 0.5;
 // Fitting directions near the viewer's band (theta 30 to 45 degrees) count this many times in
-// the optimised fit.
+// the optimised fit (its rows scaled by the square root).
 constexpr double kBandRowWeight = 3.0;
-constexpr double kBandWeightLoDeg = 25.0, kBandWeightHiDeg = 50.0;  // shadows at fitting directions up to 60 degrees
+constexpr double kBandWeightLoDeg = 25.0, kBandWeightHiDeg = 50.0;
 // Fixed seeds of the direction sets, so that every bake measures the same directions.
 constexpr uint64_t kValidationSeed = 0x76616c6964ull;
 constexpr uint64_t kHeldOutSeed = 0x68656c646f7574ull;

@@ -43,11 +43,7 @@ void PrintBakeUsage(FILE* out) {
                "                      0.002 fixed)\n");
 }
 
-int UsageError(const char* why, const char* what) {
-  std::fprintf(stderr, "veltrane-tool bake: %s%s%s\n\n", why, what[0] != '\0' ? ": " : "", what);
-  PrintBakeUsage(stderr);
-  return 2;
-}
+int UsageError(const char* why, const char* what) { return ToolUsageError("bake", why, what, PrintBakeUsage); }
 
 }  // namespace
 

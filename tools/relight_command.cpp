@@ -37,11 +37,7 @@ void PrintRelightUsage(FILE* out) {
                "  --light-radius DEG  the truth's light disc, 0 to 45 (default: 20, as the bake)\n");
 }
 
-int UsageError(const char* why, const char* what) {
-  std::fprintf(stderr, "veltrane-tool relight: %s%s%s\n\n", why, what[0] != '\0' ? ": " : "", what);
-  PrintRelightUsage(stderr);
-  return 2;
-}
+int UsageError(const char* why, const char* what) { return ToolUsageError("relight", why, what, PrintRelightUsage); }
 
 bool EndsWith(const std::string& s, const char* suffix) {
   const size_t n = std::strlen(suffix);

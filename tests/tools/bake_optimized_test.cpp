@@ -3,7 +3,6 @@
 // both kinds of run directory.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
@@ -17,6 +16,7 @@
 #include "common/direction.h"
 #include "relight/description.h"
 #include "relight/description_values.h"
+#include "support/tool_test.h"
 #include "tools/bake/baker.h"
 #include "tools/bake/centre_fit.h"
 #include "tools/bake/ground_truth.h"
@@ -59,7 +59,7 @@ const FitRow* Row(const BakeFigures& f, const std::string& name) {
   return nullptr;
 }
 
-class OptimizedBake : public testing::Test {
+class OptimizedBake : public test::ToolTest {
  protected:
   static void SetUpTestSuite() {
     dir_ = MakeTempDir();
@@ -147,17 +147,6 @@ TEST_F(OptimizedBake, RelightingTheRunFollowsTheTruthAsTheReportSays) {
   }
 }
 
-// Runs "veltrane-tool relight ARGS"; output in *out.
-int RunRelight(const std::string& args, std::string* out) {
-  const std::string log = fs::temp_directory_path() / "veltrane-relight-test.log";
-  const std::string command = std::string(VELTRANE_BINARY_DIR) + "/veltrane-tool relight " + args + " >" + log + " 2>&1";
-  const int status = std::system(command.c_str());
-  std::ifstream in(log);
-  out->assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  fs::remove(log);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // A PFM file's values, rows top first (the file holds them bottom first), RGB planes.
 std::vector<float> ReadPfmPlanes(const std::string& path, int* width, int* height) {
   std::ifstream in(path, std::ios::binary);
@@ -182,9 +171,9 @@ std::vector<float> ReadPfmPlanes(const std::string& path, int* width, int* heigh
 
 TEST_F(OptimizedBake, RelightCommandWritesTheViewersLightMapAndComparesWithTheTruth) {
   ASSERT_EQ(optimized_status_, 0);
-  std::string out;
-  const std::string pfm = dir_ + "/relit.pfm";
-  ASSERT_EQ(RunRelight(dir_ + "/optimized --theta 37 --phi 20 --out " + pfm + " --truth", &out), 0) << out;
+  const std::string pfm = Path("relit.pfm");
+  const test::ToolRun relit = Tool("relight " + dir_ + "/optimized --theta 37 --phi 20 --out " + pfm + " --truth");
+  ASSERT_EQ(relit.status, 0) << relit.err;
   int width = 0, height = 0;
   const std::vector<float> planes = ReadPfmPlanes(pfm, &width, &height);
   ASSERT_EQ(width, kSize);
@@ -193,39 +182,43 @@ TEST_F(OptimizedBake, RelightCommandWritesTheViewersLightMapAndComparesWithTheTr
   std::string why;
   ASSERT_TRUE(LoadRunData(dir_ + "/optimized", &run, &why)) << why;
   EXPECT_EQ(planes, RelightRun(run, SphericalDirection(37.0 * kRadiansPerDegree, 20.0 * kRadiansPerDegree)));
-  EXPECT_NE(out.find("relative RMS error"), std::string::npos) << out;
-  EXPECT_TRUE(fs::exists(dir_ + "/relit.truth.pfm"));
+  EXPECT_NE(relit.out.find("relative RMS error"), std::string::npos) << relit.out;
+  EXPECT_TRUE(fs::exists(Path("relit.truth.pfm")));
 
-  ASSERT_EQ(RunRelight(dir_ + "/fixed --theta 60 --phi 300 --out " + dir_ + "/relit.png", &out), 0) << out;
-  std::ifstream png(dir_ + "/relit.png", std::ios::binary);
+  const test::ToolRun png_run = Tool("relight " + dir_ + "/fixed --theta 60 --phi 300 --out " + Path("relit.png"));
+  ASSERT_EQ(png_run.status, 0) << png_run.err;
+  std::ifstream png(Path("relit.png"), std::ios::binary);
   char signature[4] = {};
   png.read(signature, 4);
   EXPECT_EQ(std::string(signature + 1, 3), "PNG");
 }
 
-TEST(RelightCommand, UsageAndDataFaults) {
-  std::string out;
-  EXPECT_EQ(RunRelight("--help", &out), 0);
-  EXPECT_NE(out.find("usage: veltrane-tool relight"), std::string::npos);
+using RelightCommand = test::ToolTest;
+
+TEST_F(RelightCommand, UsageAndDataFaults) {
+  const test::ToolRun help = Tool("relight --help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("usage: veltrane-tool relight"), std::string::npos);
   for (const char* bad : {"", "dir --theta 30 --phi 0", "dir --theta 30 --out a.png", "dir --theta 200 --phi 0 --out a.png",
                           "dir --theta 30 --phi 0 --out a.jpg", "dir other --theta 30 --phi 0 --out a.png",
                           "dir --theta x --phi 0 --out a.png", "dir --theta 30 --phi 0 --out a.png --colour"}) {
-    EXPECT_EQ(RunRelight(bad, &out), 2) << bad;
-    EXPECT_NE(out.find("usage:"), std::string::npos) << bad;
+    const test::ToolRun run = Tool(std::string("relight ") + bad);
+    EXPECT_EQ(run.status, 2) << bad;
+    EXPECT_NE(run.err.find("usage:"), std::string::npos) << bad;
   }
-  const std::string dir = MakeTempDir();
-  ASSERT_FALSE(dir.empty());
-  EXPECT_EQ(RunRelight(dir + " --theta 30 --phi 0 --out " + dir + "/a.png", &out), 1);
-  EXPECT_NE(out.find("cannot read the description"), std::string::npos) << out;
+  const std::string out = " --theta 30 --phi 0 --out " + Path("a.png");
+  test::ToolRun run = Tool("relight " + dir_ + out);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot read the description"), std::string::npos) << run.err;
   // A description whose coefficient file is shorter than its centres need.
-  std::ofstream(dir + "/lightmap.qdx") << "BASE_PATH data\nREFER_RESOLUTION 4 4\nENCODED_FILE x\nSRBF_SPREAD 0.4\n"
-                                          "SRBF_CENTER_BEGIN 1 HEMI_HAMMERSLEY\n0 0\nSRBF_CENTER_END\n";
-  fs::create_directories(dir + "/data");
-  std::ofstream(dir + "/data/x.rbf") << "short";
-  EXPECT_EQ(RunRelight(dir + " --theta 30 --phi 0 --out " + dir + "/a.png", &out), 1);
-  EXPECT_NE(out.find("does not hold"), std::string::npos) << out;
-  EXPECT_FALSE(fs::exists(dir + "/a.png"));
-  fs::remove_all(dir);
+  test::WriteFile(Path("lightmap.qdx"), "BASE_PATH data\nREFER_RESOLUTION 4 4\nENCODED_FILE x\nSRBF_SPREAD 0.4\n"
+                                        "SRBF_CENTER_BEGIN 1 HEMI_HAMMERSLEY\n0 0\nSRBF_CENTER_END\n");
+  fs::create_directories(Path("data"));
+  test::WriteFile(Path("data/x.rbf"), "short");
+  run = Tool("relight " + dir_ + out);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("does not hold"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(Path("a.png")));
 }
 
 }  // namespace

@@ -96,3 +96,10 @@ bool HasLightEyeTransform(const RelightDescription& d);
 // cannot be written (a partial file may then remain). A base_path without its final "/" is
 // written as it is; Read appends the "/".
 bool WriteRelightDescription(const char* path, const RelightDescription& d);
+
+// The same, with other_scheme_word written as the centre scheme when srbf_center_scheme is
+// kCenterSchemeOther (instead of "OTHER"), so that a file can say how its centres were placed.
+// False as above, and also when the word is not one word of at most 63 characters, begins a
+// comment ("#") or is one of the named schemes (it would read back as another code).
+bool WriteRelightDescription(const char* path, const RelightDescription& d,
+                             const char* other_scheme_word);

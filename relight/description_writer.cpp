@@ -69,7 +69,7 @@ void WriteAngles(FILE* out, float theta, float phi) {
   std::fprintf(out, "%.9g %.9g %08X %08X\n", theta, phi, BitsOfFloat(theta), BitsOfFloat(phi));
 }
 
-void WriteRecord(FILE* out, const RelightDescription& d) {
+void WriteRecord(FILE* out, const RelightDescription& d, const char* other_scheme_word) {
   if (HasBasePath(d)) std::fprintf(out, "BASE_PATH %s\n", d.base_path);
   if (d.refer_format != -1)
     std::fprintf(out, "REFER_FORMAT %s\n", kReferFormats[d.refer_format - 1]);
@@ -81,8 +81,11 @@ void WriteRecord(FILE* out, const RelightDescription& d) {
   std::fprintf(out, "SRBF_SPREAD %.9g\n", d.srbf_spread);
   if (d.srbf_center_count > 0 || d.srbf_center_scheme != -1) {
     std::fprintf(out, "SRBF_CENTER_BEGIN %d", d.srbf_center_count);
-    if (d.srbf_center_scheme != -1)
+    if (d.srbf_center_scheme == kCenterSchemeOther) {
+      std::fprintf(out, " %s", other_scheme_word);
+    } else if (d.srbf_center_scheme != -1) {
       std::fprintf(out, " %s", kCenterSchemes[d.srbf_center_scheme - 1]);
+    }
     std::fputc('\n', out);
     for (int32_t i = 0; i < d.srbf_center_count; ++i) {
       WriteAngles(out, d.srbf_centers[i]->theta, d.srbf_centers[i]->phi);
@@ -116,10 +119,21 @@ void WriteRecord(FILE* out, const RelightDescription& d) {
 }  // namespace
 
 bool WriteRelightDescription(const char* path, const RelightDescription& d) {
-  if (path == nullptr || !IsWritable(d)) return false;
+  return WriteRelightDescription(path, d, kCenterSchemes[kCenterSchemeOther - 1]);
+}
+
+bool WriteRelightDescription(const char* path, const RelightDescription& d,
+                             const char* other_scheme_word) {
+  if (path == nullptr || !IsWritable(d) || other_scheme_word == nullptr ||
+      !IsWritableWord(other_scheme_word, 63) || other_scheme_word[0] == '#') {
+    return false;
+  }
+  for (int code = 1; code < kCenterSchemeOther; ++code) {
+    if (std::strcmp(other_scheme_word, kCenterSchemes[code - 1]) == 0) return false;
+  }
   FILE* out = std::fopen(path, "w");
   if (out == nullptr) return false;
-  WriteRecord(out, d);
+  WriteRecord(out, d, other_scheme_word);
   bool ok = std::ferror(out) == 0;
   if (std::fclose(out) != 0) ok = false;
   return ok;

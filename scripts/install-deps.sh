@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xfonts-base xdotool imagemagick x11-apps mesa-utils
   glslang-tools
   file lintian
+  libeigen3-dev libceres-dev
 )
 
 missing=()

@@ -17,7 +17,8 @@ void PrintBakeUsage(FILE* out) {
   std::fprintf(out,
                "usage: veltrane-tool bake [--out DIR] [--resolution W H] [--centers N] [--spread S|auto]\n"
                "                          [--samples K] [--format dct|raw|both] [--jobs J]\n"
-               "                          [--bits-per-pixel B] [--light-radius DEG]\n"
+               "                          [--bits-per-pixel B] [--light-radius DEG] [--fit optimized|fixed]\n"
+               "                          [--ridge R]\n"
                "\n"
                "Renders the table top's light maps of the built-in scene (with the angel's soft shadow),\n"
                "fits them to SRBF lobes and writes a run directory for the viewer: lightmap.qdx,\n"
@@ -33,14 +34,16 @@ void PrintBakeUsage(FILE* out) {
                "  --jobs J            worker threads (default: every core)\n"
                "  --bits-per-pixel B  DCT budget per coefficient value, above 0 to 12 (default: 3)\n"
                "  --light-radius DEG  angular radius of the light's disc, 0 to 45; smaller gives sharper\n"
-               "                      shadows that 25 lobes follow less closely (default: 20)\n");
+               "                      shadows that 25 lobes follow less closely (default: 20)\n"
+               "  --fit F             optimized: move the centres and the spread to where the lobes fit\n"
+               "                      best (scheme OPTIMIZED); fixed: HEMI_HAMMERSLEY centres with the\n"
+               "                      spread chosen by held-out error (default: optimized)\n"
+               "  --ridge R           ridge weight of the least-squares fits, relative to the mean\n"
+               "                      diagonal of the normal matrix, 0 to 1 (default: 0.0001 optimized,\n"
+               "                      0.002 fixed)\n");
 }
 
-int UsageError(const char* why, const char* what) {
-  std::fprintf(stderr, "veltrane-tool bake: %s%s%s\n\n", why, what[0] != '\0' ? ": " : "", what);
-  PrintBakeUsage(stderr);
-  return 2;
-}
+int UsageError(const char* why, const char* what) { return ToolUsageError("bake", why, what, PrintBakeUsage); }
 
 }  // namespace
 
@@ -48,7 +51,8 @@ int BakeCommand(int argc, char** argv) {
   veltrane::BakeOptions options;
   const ToolOption kOptions[] = {{"--out", 1},    {"--resolution", 2}, {"--centers", 1},
                                  {"--spread", 1}, {"--samples", 1},    {"--format", 1},
-                                 {"--jobs", 1},   {"--bits-per-pixel", 1}, {"--light-radius", 1}};
+                                 {"--jobs", 1},   {"--bits-per-pixel", 1}, {"--light-radius", 1},
+                                 {"--fit", 1},    {"--ridge", 1}};
   ToolArgReader args(argc, argv, kOptions, static_cast<int>(sizeof kOptions / sizeof kOptions[0]));
   for (ToolArg next; args.Next(&next);) {
     if (next.kind == ToolArg::kHelp) {
@@ -95,6 +99,18 @@ int BakeCommand(int argc, char** argv) {
       }
     } else if (arg == "--bits-per-pixel") {
       if (!ParseRealArg(value, &options.bits_per_pixel)) return UsageError("--bits-per-pixel needs a number", value);
+    } else if (arg == "--fit") {
+      if (std::strcmp(value, "optimized") == 0) {
+        options.fit = veltrane::BakeFit::kOptimized;
+      } else if (std::strcmp(value, "fixed") == 0) {
+        options.fit = veltrane::BakeFit::kFixed;
+      } else {
+        return UsageError("--fit needs optimized or fixed", value);
+      }
+    } else if (arg == "--ridge") {
+      if (!ParseRealArg(value, &options.relative_ridge) || options.relative_ridge < 0.0) {
+        return UsageError("--ridge needs a number from 0 to 1", value);
+      }
     } else if (arg == "--light-radius") {
       if (!ParseRealArg(value, &options.disc_radius_deg)) return UsageError("--light-radius needs a number of degrees", value);
     }

@@ -87,3 +87,9 @@ int ReadInOutArgs(int argc, char** argv, const char* name, const char* usage, co
   if (path_count < 2) return usage_error("missing ", path_count == 0 ? "IN and OUT" : "OUT");
   return -1;
 }
+
+int ToolUsageError(const char* name, const char* why, const char* what, void (*print_usage)(FILE*)) {
+  std::fprintf(stderr, "veltrane-tool %s: %s%s%s\n\n", name, why, what[0] != '\0' ? ": " : "", what);
+  print_usage(stderr);
+  return 2;
+}

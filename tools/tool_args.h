@@ -2,6 +2,7 @@
 // word must be the number).
 #pragma once
 
+#include <cstdio>
 #include <functional>
 
 // A decimal integer within int's range.
@@ -9,6 +10,10 @@ bool ParseIntArg(const char* text, int* value);
 
 // A finite or infinite real as strtod reads it, not out of double's range.
 bool ParseRealArg(const char* text, double* value);
+
+// A usage error of subcommand NAME: "veltrane-tool NAME: WHY" (then ": WHAT" unless WHAT is
+// empty), a blank line and print_usage(stderr). Returns 2, the exit status of usage errors.
+int ToolUsageError(const char* name, const char* why, const char* what, void (*print_usage)(FILE*));
 
 // "--help" or "-h".
 bool IsHelpArg(const char* word);

@@ -11,3 +11,4 @@ int DctDecodeCommand(int argc, char** argv);    // dct-decode IN OUT
 int DescribeCommand(int argc, char** argv);     // describe FILE
 int ExportModelCommand(int argc, char** argv);  // export-model OUT.obj
 int BakeCommand(int argc, char** argv);         // bake [--out DIR] ...
+int RelightCommand(int argc, char** argv);      // relight DIR --theta T --phi P --out FILE

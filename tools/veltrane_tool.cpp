@@ -21,6 +21,7 @@ const Command kCommands[] = {
     {"describe", DescribeCommand, "describe FILE                      print a relighting description as JSON"},
     {"export-model", ExportModelCommand, "export-model OUT.obj               write the built-in model as Wavefront OBJ"},
     {"bake", BakeCommand, "bake [--out DIR] [options]         bake the default data set (see bake --help)"},
+    {"relight", RelightCommand, "relight DIR --theta T --phi P --out FILE  relight a run directory (see relight --help)"},
 };
 
 void PrintUsage(FILE* out) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -42,6 +44,20 @@ SyntheticScene TwelveCenterScene() {
   return scene;
 }
 
+SyntheticScene MovedCenterScene() {
+  SyntheticScene scene;
+  const float theta[12] = {3.1415927f, 97.03125f, 21.718281f, 36.601f, 44.44449f, 58.82f,
+                           99.99999f,  12.345678f, 71.0107f,  88.8888f, 30.000002f, 65.43f};
+  for (int i = 0; i < 12; ++i) {
+    scene.theta.push_back(theta[i]);
+    scene.phi.push_back(29.97f * static_cast<float>(i) + 0.123457f);
+  }
+  scene.spread = 0.4085449f;
+  scene.scheme = "OPTIMIZED";
+  scene.hex_words = true;
+  return scene;
+}
+
 const unsigned char SyntheticRunDir::kWood[18] = {200, 120, 60, 190, 110, 50, 180, 100, 40,
                                                   170, 90,  30, 160, 80,  20, 150, 70,  10};
 
@@ -74,8 +90,19 @@ void SyntheticRunDir::WriteDescription(const std::string& extra_lines) const {
   text << "REFER_RESOLUTION " << scene_.width << " " << scene_.height << "\n";
   text << "ENCODED_FILE scene\n";
   text << "SRBF_SPREAD " << scene_.spread << "\n";
-  text << "SRBF_CENTER_BEGIN " << scene_.count() << " HEMI_HAMMERSLEY\n";
-  for (int i = 0; i < scene_.count(); ++i) text << scene_.theta[i] << " " << scene_.phi[i] << "\n";
+  text << "SRBF_CENTER_BEGIN " << scene_.count() << " " << scene_.scheme << "\n";
+  for (int i = 0; i < scene_.count(); ++i) {
+    if (scene_.hex_words) {
+      char line[96];
+      uint32_t theta_bits, phi_bits;
+      std::memcpy(&theta_bits, &scene_.theta[i], 4);
+      std::memcpy(&phi_bits, &scene_.phi[i], 4);
+      std::snprintf(line, sizeof line, "%.0f %.0f %08X %08X\n", scene_.theta[i], scene_.phi[i], theta_bits, phi_bits);
+      text << line;
+    } else {
+      text << scene_.theta[i] << " " << scene_.phi[i] << "\n";
+    }
+  }
   text << "SRBF_CENTER_END\n";
   text << "LIGHT_EYE_TRANSFORM_BEGIN\n" << scene_.light_eye_rows << "LIGHT_EYE_TRANSFORM_END\n";
   text << extra_lines;

@@ -14,6 +14,10 @@ struct SyntheticScene {
   std::vector<float> theta;  // centre angles, degrees
   std::vector<float> phi;
   float spread = 0.6f;
+  std::string scheme = "HEMI_HAMMERSLEY";
+  // Centre lines with the angles rounded to whole degrees, then their
+  // exact float bit patterns as hexadecimal words.
+  bool hex_words = false;
   std::string light_eye_rows = "1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n";
   int count() const { return static_cast<int>(theta.size()); }
 
@@ -25,6 +29,10 @@ struct SyntheticScene {
 
 // Twelve centres spread over the upper hemisphere.
 SyntheticScene TwelveCenterScene();
+
+// Twelve centres at irregular angles, some below the horizon (theta up to 100 degrees), as an
+// optimised fit places them: scheme OPTIMIZED, centre lines with hexadecimal words.
+SyntheticScene MovedCenterScene();
 
 class SyntheticRunDir {
  public:

@@ -13,12 +13,13 @@
 namespace veltrane::test {
 
 class ViewerSceneTest : public ::testing::Test {
+ public:
+  // The texels of a texture of the window's context, as RGB floats, rows bottom first.
+  static std::vector<float> ReadTextureRgb(unsigned int target, unsigned int name, int width, int height);
+
  protected:
   void SetUp() override;
   void TearDown() override;
-
-  // The texels of a texture of the window's context, as RGB floats, rows bottom first.
-  static std::vector<float> ReadTextureRgb(unsigned int target, unsigned int name, int width, int height);
 
   SyntheticScene scene_ = TwelveCenterScene();
   std::unique_ptr<SyntheticRunDir> dir_;

@@ -94,3 +94,47 @@ TEST(WriteRelightDescription, RefusesWhatTheFormatCannotCarry) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string FileText(const std::string& path) {
+  std::string text;
+  FILE* f = std::fopen(path.c_str(), "r");
+  if (f == nullptr) return text;
+  for (int c; (c = std::fgetc(f)) != EOF;) text.push_back(static_cast<char>(c));
+  std::fclose(f);
+  return text;
+}
+
+TEST(WriteRelightDescription, NamesAnOtherSchemeByTheGivenWord) {
+  std::string source = TempPath("scheme.qdx");
+  FILE* f = std::fopen(source.c_str(), "w");
+  std::fputs("REFER_RESOLUTION 4 4\nSRBF_CENTER_BEGIN 2 ANYTHING\n97.5 12.25 42C3199A 3F7FFFFF\n0 0\nSRBF_CENTER_END\n", f);
+  std::fclose(f);
+  RelightDescription d;
+  ASSERT_EQ(d.Read(source.c_str()), kReadDone);
+  ASSERT_EQ(d.srbf_center_scheme, kCenterSchemeOther);
+
+  const std::string path = TempPath("optimized.qdx");
+  ASSERT_TRUE(WriteRelightDescription(path.c_str(), d, "OPTIMIZED"));
+  EXPECT_NE(FileText(path).find("SRBF_CENTER_BEGIN 2 OPTIMIZED\n"), std::string::npos);
+  RelightDescription back;
+  EXPECT_EQ(back.Read(path.c_str()), kReadDone);
+  ExpectSameRecord(d, back);
+  // The plain writer still says OTHER; a named scheme keeps its own word whatever is given.
+  ASSERT_TRUE(WriteRelightDescription(path.c_str(), d));
+  EXPECT_NE(FileText(path).find("SRBF_CENTER_BEGIN 2 OTHER\n"), std::string::npos);
+  d.srbf_center_scheme = kCenterSchemeHemiHammersley;
+  ASSERT_TRUE(WriteRelightDescription(path.c_str(), d, "OPTIMIZED"));
+  EXPECT_NE(FileText(path).find("SRBF_CENTER_BEGIN 2 HEMI_HAMMERSLEY\n"), std::string::npos);
+  // Words that would read back as something else, or not at all.
+  d.srbf_center_scheme = kCenterSchemeOther;
+  for (const char* bad : {"HAMMERSLEY", "HEMI_HAMMERSLEY", "#OPT", "TWO WORDS", ""}) {
+    EXPECT_FALSE(WriteRelightDescription(path.c_str(), d, bad)) << bad;
+  }
+  EXPECT_FALSE(WriteRelightDescription(path.c_str(), d, nullptr));
+  std::remove(path.c_str());
+  std::remove(source.c_str());
+}
+
+}  // namespace

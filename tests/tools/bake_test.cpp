@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -65,6 +66,7 @@ class TinyBake : public testing::Test {
     options_.validation = 10;
     options_.disc_samples = 24;
     options_.format = BakeFormat::kBoth;
+    options_.fit = BakeFit::kFixed;  // the optimised fit: bake_optimized_test.cpp
     options_.jobs = 2;
     options_.log = nullptr;
     status_ = RunBake(options_, &figures_);
@@ -131,7 +133,7 @@ TEST_F(TinyBake, RawFileHoldsTheFitChannelCentreRowColumn) {
   for (const SphereAngles& a : HemiHammersley(kN)) centres.push_back(CentreDirection(a));
   const std::vector<double> phi = SrbfDesignMatrix(directions, centres, figures_.spread);
   std::vector<double> solve;
-  ASSERT_TRUE(RidgeSolveMatrix(phi, kK, kN, RidgeLambda(phi, kK, kN, options_.relative_ridge), &solve));
+  ASSERT_TRUE(RidgeSolveMatrix(phi, kK, kN, RidgeLambda(phi, kK, kN, EffectiveRidge(options_)), &solve));
   double largest = 0.0;
   for (const auto& texel : {std::pair<int, int>{0, 0}, {5, 20}, {23, 3}, {12, 31}}) {
     const int r = texel.first, x = texel.second;
@@ -236,7 +238,9 @@ TEST_F(TinyBake, ShadersWoodAndReportAreInPlace) {
 
 // The tool: runs "veltrane-tool bake ARGS" and returns its exit status; output in *out.
 int RunTool(const std::string& args, std::string* out) {
-  const std::string log = fs::temp_directory_path() / "veltrane-bake-test.log";
+  // One log per process: other checkouts may run this test on the same machine at once.
+  const std::string log =
+      fs::temp_directory_path() / ("veltrane-bake-test-" + std::to_string(getpid()) + ".log");
   const std::string command = std::string(VELTRANE_BINARY_DIR) + "/veltrane-tool bake " + args + " >" + log + " 2>&1";
   const int status = std::system(command.c_str());
   std::ifstream in(log);
@@ -250,7 +254,8 @@ TEST(BakeCommand, HelpUsageErrorsAndUnwritableOutput) {
   EXPECT_EQ(RunTool("--help", &out), 0);
   EXPECT_NE(out.find("usage: veltrane-tool bake"), std::string::npos);
   for (const char* bad : {"--centers 26", "--centers 0", "--format png", "--resolution 32", "--spread -1",
-                          "--samples 10", "--jobs 0", "--bits-per-pixel 13", "--colour red", "--samples 3x"}) {
+                          "--samples 10", "--jobs 0", "--bits-per-pixel 13", "--colour red", "--samples 3x",
+                          "--fit best", "--ridge -0.5", "--ridge 2"}) {
     EXPECT_EQ(RunTool(bad, &out), 2) << bad;
     EXPECT_NE(out.find("usage:"), std::string::npos) << bad;
   }
@@ -266,7 +271,7 @@ TEST(BakeCommand, AnotherFormatRemovesTheOldCoefficientFile) {
   const std::string dir = MakeTempDir();
   ASSERT_FALSE(dir.empty());
   std::string out;
-  const std::string common = "--out " + dir + " --resolution 8 8 --centers 3 --samples 30 --jobs 2 --format ";
+  const std::string common = "--out " + dir + " --resolution 8 8 --centers 3 --samples 30 --jobs 2 --fit fixed --format ";
   ASSERT_EQ(RunTool(common + "raw", &out), 0) << out;
   EXPECT_TRUE(fs::exists(dir + "/data/lightmap.rbf"));
   EXPECT_FALSE(fs::exists(dir + "/data/lightmap.rbf.dct"));

@@ -30,16 +30,26 @@ unsigned char Grey(float v) {
 std::string FormatBakeReport(const BakeFigures& f) {
   std::string s = "Veltrane bake report\n\n";
   s += Format("light maps        %d x %d texels, white light (R = G = B)\n", f.width, f.height);
-  s += Format("SRBF centres      %d, HEMI_HAMMERSLEY over theta 0 to 90 degrees\n", f.centres);
+  if (f.optimized) {
+    s += Format("SRBF centres      %d, %s: moved from HEMI_HAMMERSLEY with the spread by Levenberg-Marquardt\n",
+                f.centres, f.centre_scheme.c_str());
+    s += Format("                  (%d texels, %d components, %d iterations; fitting residual %.3f %% -> %.3f %%)\n",
+                f.fit_texels, f.fit_components, f.fit_iterations, 100.0 * f.fit_start_rms,
+                100.0 * f.fit_final_rms);
+  } else {
+    s += Format("SRBF centres      %d, HEMI_HAMMERSLEY over theta 0 to 90 degrees\n", f.centres);
+  }
   s += Format("fitting samples   %d directions (Fibonacci hemisphere), ridge %.3g x mean diagonal\n",
               f.samples, f.relative_ridge);
   s += Format("light disc        radius %.2f degrees, %d directions per light\n", f.disc_radius_deg,
               f.disc_samples);
   if (f.auto_spread) {
-    s += Format("spread sigma      %.6f rad (%.2f degrees), chosen by %d trials on %d validation directions\n",
-                f.spread, f.spread * 57.29577951308232, f.spread_trials, f.validation);
+    s += Format("spread sigma      %.6f rad (%.2f degrees), %s %d trials on %d validation directions\n",
+                f.spread, f.spread * 57.29577951308232, f.optimized ? "optimised from" : "chosen by",
+                f.spread_trials, f.validation);
   } else {
-    s += Format("spread sigma      %.6f rad (%.2f degrees), given\n", f.spread, f.spread * 57.29577951308232);
+    s += Format("spread sigma      %.6f rad (%.2f degrees), %s\n", f.spread, f.spread * 57.29577951308232,
+                f.optimized ? "optimised from the given value" : "given");
   }
   s += "\nrelative RMS error at held-out directions (never used in the fit or the spread choice)\n";
   s += Format("  SRBF, %2d centres, hemisphere (%d directions)          %7.3f %%\n", f.centres, f.heldout,
@@ -48,6 +58,21 @@ std::string FormatBakeReport(const BakeFigures& f) {
               f.band_heldout, 100.0 * f.srbf_band);
   s += Format("  SH, bands 0 to 4 (25), hemisphere                      %7.3f %%\n", 100.0 * f.sh_hemisphere);
   s += Format("  SH, bands 0 to 4 (25), theta 30 to 45 degrees          %7.3f %%\n", 100.0 * f.sh_band);
+  if (!f.fits.empty()) {
+    s += "\nper fit: hemisphere, theta 30 to 45 degrees, and that band's texels in or near shadow\n";
+    for (const FitRow& r : f.fits) {
+      s += Format("  %-10s hemisphere %7.3f %%   band %7.3f %%   band near shadow %7.3f %%\n", r.name.c_str(),
+                  100.0 * r.hemisphere, 100.0 * r.band, 100.0 * r.band_shadow);
+    }
+    s += "worst band direction (relative to its own map), and worst hemisphere direction\n"
+         "(RMS error over the RMS of the mean light map: grazing maps are nearly black)\n";
+    for (const FitRow& r : f.fits) {
+      s += Format("  %-10s %s %6.2f %%;  %s %6.2f %%\n", r.name.c_str(), r.worst_band_direction.c_str(),
+                  100.0 * r.worst_band_relative, r.worst_direction.c_str(), 100.0 * r.worst_normalised);
+    }
+    s += "\n";
+  }
+  s += Format("  largest |coefficient|                                   %6.2f\n", f.largest_coefficient);
   s += Format("  16-bit float textures add (against 32-bit coefficients) %6.3f %%\n", 100.0 * f.half_float_added);
   if (f.dct_added >= 0.0) {
     s += Format("  DCT compression adds (decoded against raw coefficients) %6.3f %%\n", 100.0 * f.dct_added);

@@ -8,6 +8,17 @@
 
 namespace veltrane {
 
+// One fit at the held-out directions (relative RMS errors, fractions).
+struct FitRow {
+  std::string name;  // "fixed", "optimised" or "SH"
+  double hemisphere = 0.0, band = 0.0;
+  double band_shadow = 0.0;  // band directions, only the texels in or near shadow
+  double worst_band_relative = 0.0;
+  std::string worst_band_direction;
+  double worst_normalised = 0.0;  // the hemisphere direction with the largest error, over the
+  std::string worst_direction;    // RMS of the mean light map (grazing maps are nearly black)
+};
+
 struct BakeFigures {
   int width = 0, height = 0, centres = 0;
   int samples = 0, heldout = 0, band_heldout = 0, validation = 0;
@@ -15,10 +26,17 @@ struct BakeFigures {
   double disc_radius_deg = 0.0, relative_ridge = 0.0, bits_per_pixel = 0.0;
   float spread = 0.0f;
   bool auto_spread = false;
+  std::string centre_scheme;       // the scheme word written
+  std::vector<std::pair<float, float>> centre_angles;  // theta, phi in degrees, as written
+  std::vector<FitRow> fits;        // fixed (and optimised when run), then SH
+  bool optimized = false;          // the centres were moved (the figures below are set)
+  double fit_start_rms = 0.0, fit_final_rms = 0.0;  // weighted fitting residual, relative
+  int fit_iterations = 0, fit_components = 0, fit_texels = 0;
   int spread_trials = 0;
   // Relative RMS errors at held-out directions (fractions, not percent).
   double srbf_hemisphere = 0.0, srbf_band = 0.0;
   double sh_hemisphere = 0.0, sh_band = 0.0;
+  float largest_coefficient = 0.0f;  // the largest |c| of the SRBF coefficients
   double half_float_added = 0.0;  // light maps from 16-bit float coefficients against 32-bit
   double dct_added = -1.0;        // light maps from decoded coefficients against raw; < 0: none
   size_t raw_bytes = 0, dct_bytes = 0;

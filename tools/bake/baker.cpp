@@ -19,7 +19,9 @@
 #include "common/heap.h"
 #include "common/parallel_for.h"
 #include "relight/description.h"
+#include "tools/bake/centre_fit.h"
 #include "tools/bake/embedded_shaders.h"
+#include "tools/bake/fit_errors.h"
 #include "tools/bake/ground_truth.h"
 #include "tools/bake/half_float.h"
 #include "tools/bake/map_algebra.h"
@@ -40,6 +42,10 @@ constexpr int kShBands = 5;  // bands 0 to 4: 25 functions
 constexpr int kWoodSize = 512;
 constexpr float kSpreadLo = 0.1f, kSpreadHi = 1.5f;
 constexpr size_t kSpreadSubsampleTexels = 8192;
+// Fitting directions near the viewer's band (theta 30 to 45 degrees) count this many times in
+// the optimised fit (its rows scaled by the square root).
+constexpr double kBandRowWeight = 3.0;
+constexpr double kBandWeightLoDeg = 25.0, kBandWeightHiDeg = 50.0;
 // Fixed seeds of the direction sets, so that every bake measures the same directions.
 constexpr uint64_t kValidationSeed = 0x76616c6964ull;
 constexpr uint64_t kHeldOutSeed = 0x68656c646f7574ull;
@@ -70,13 +76,25 @@ std::vector<float*> Maps(float* base, size_t count, size_t texels) {
   return maps;
 }
 
-std::string Caption(Vec3d l, const char* what, double relative) {
+std::string DirectionText(Vec3d l) {
   const double theta = std::acos(std::clamp(l.y, -1.0, 1.0)) * 57.29577951308232;
   double phi = std::atan2(-l.z, l.x) * 57.29577951308232;
   if (phi < 0.0) phi += 360.0;
-  char text[160];
-  std::snprintf(text, sizeof text, "theta %5.1f phi %5.1f degrees (%s): relative error %.2f %%", theta,
-                phi, what, 100.0 * relative);
+  char text[64];
+  std::snprintf(text, sizeof text, "theta %5.1f phi %5.1f degrees", theta, phi);
+  return text;
+}
+
+std::string Caption(Vec3d l, const char* what, const ErrorSums& error, double mean_reference) {
+  char text[200];
+  if (mean_reference > 0.0) {
+    std::snprintf(text, sizeof text, "%s (%s): relative error %.2f %%, %.2f %% of the mean light map",
+                  DirectionText(l).c_str(), what, 100.0 * error.Relative(),
+                  100.0 * std::sqrt(error.error / mean_reference));
+  } else {
+    std::snprintf(text, sizeof text, "%s (%s): relative error %.2f %%", DirectionText(l).c_str(), what,
+                  100.0 * error.Relative());
+  }
   return text;
 }
 
@@ -94,16 +112,18 @@ struct Bake {
   TexelGrid subgrid;
   HeapPtr<float> fit_maps, validation_maps, heldout_maps;
   float sigma = 0.0f;
+  double ridge = 0.0;  // relative ridge weight of every fit
   HeapPtr<float> coefficients;     // 3 x N x texels, the raw file's order
   HeapPtr<float> sh_coefficients;  // 25 x texels
   std::vector<ErrorSums> srbf_errors;  // per held-out direction: hemisphere set, then band set
+  double mean_reference = 0.0;         // mean squared norm of a hemisphere held-out truth map
   std::vector<float> heldout_kernels;  // held-out directions x N kernel values
   std::string out, data_dir, shader_dir;
 
   Bake(const BakeOptions& o, BakeFigures& f)
       : options(o), figures(f), progress(o.log, o.progress_bar),
         jobs(ResolveThreadCount(o.jobs)),
-        texels(static_cast<size_t>(o.width) * o.height) {}
+        texels(static_cast<size_t>(o.width) * o.height), ridge(EffectiveRidge(o)) {}
 
   void EndStage(const char* name) { figures.stage_seconds.push_back({name, progress.End()}); }
   Vec3d HeldOut(size_t j) const {
@@ -205,7 +225,7 @@ bool ChooseSpread(Bake& b) {
   problem.validation_maps = ConstMaps(b.validation_maps.get(), b.validation_directions.size(), sub_texels);
   problem.texels = sub_texels;
   problem.centres = b.centres;
-  problem.relative_ridge = b.options.relative_ridge;
+  problem.relative_ridge = b.ridge;
   problem.jobs = b.jobs;
   std::vector<SpreadTrial> trials;
   b.progress.Begin("spread", SpreadSearchTrials());
@@ -216,11 +236,141 @@ bool ChooseSpread(Bake& b) {
   return true;
 }
 
-bool SolveMatrix(const std::vector<double>& phi, int k, int n, double relative_ridge,
-                 std::vector<double>* solve) {
-  if (RidgeSolveMatrix(phi, k, n, RidgeLambda(phi, k, n, relative_ridge), solve)) return true;
+// Rows of fitting directions in the viewer's band weigh more in the SRBF fits.
+std::vector<double> DirectionScales(const std::vector<Vec3d>& directions) {
+  const double band_scale = std::sqrt(kBandRowWeight);
+  std::vector<double> scales;
+  for (const Vec3d& l : directions) {
+    const double theta = std::acos(std::clamp(l.y, -1.0, 1.0)) / kRadiansPerDegree;
+    scales.push_back(theta >= kBandWeightLoDeg && theta <= kBandWeightHiDeg ? band_scale : 1.0);
+  }
+  return scales;
+}
+
+// The solve matrix of the ridge fit with row scales: S = (Phi^T W^2 Phi + lambda I)^-1 Phi^T W^2.
+bool SolveMatrix(std::vector<double> phi, int k, int n, double relative_ridge,
+                 const std::vector<double>& scales, std::vector<double>* solve) {
+  if (!scales.empty()) {
+    for (int s = 0; s < k; ++s) {
+      for (int i = 0; i < n; ++i) phi[static_cast<size_t>(s) * n + i] *= scales[s];
+    }
+  }
+  if (RidgeSolveMatrix(phi, k, n, RidgeLambda(phi, k, n, relative_ridge), solve)) {
+    if (!scales.empty()) {
+      for (int i = 0; i < n; ++i) {
+        for (int s = 0; s < k; ++s) (*solve)[static_cast<size_t>(i) * k + s] *= scales[s];
+      }
+    }
+    return true;
+  }
   std::fprintf(stderr, "bake: the least-squares system is singular; use a ridge above 0\n");
   return false;
+}
+
+// The held-out kernel rows (directions x N) of a set of centres.
+std::vector<float> HeldOutKernels(const Bake& b, const std::vector<Vec3d>& centres, float sigma) {
+  const size_t n = centres.size();
+  const size_t directions = b.heldout_directions.size() + b.band_directions.size();
+  std::vector<float> kernels(directions * n);
+  for (size_t d = 0; d < directions; ++d) SrbfKernelRow(b.HeldOut(d), centres, sigma, &kernels[d * n]);
+  return kernels;
+}
+
+FitRow MakeFitRow(const Bake& b, const char* name, const std::vector<DirectionErrors>& errors) {
+  const FitSummary s = SummarizeFit(errors, b.heldout_directions.size());
+  FitRow row;
+  row.name = name;
+  row.hemisphere = s.hemisphere;
+  row.band = s.band;
+  row.band_shadow = s.band_shadow;
+  row.worst_band_relative = s.worst_band_relative;
+  row.worst_normalised = s.worst_normalised;
+  if (!b.band_directions.empty()) row.worst_band_direction = DirectionText(b.HeldOut(s.worst_band));
+  if (!b.heldout_directions.empty()) row.worst_direction = DirectionText(b.HeldOut(s.worst));
+  return row;
+}
+
+std::vector<DirectionErrors> MeasureFit(const Bake& b, const float* coefficients, size_t n,
+                                        const std::vector<float>& kernels) {
+  const size_t directions = b.heldout_directions.size() + b.band_directions.size();
+  return MeasureDirections(ConstMaps(coefficients, n, b.texels), kernels,
+                           ConstMaps(b.heldout_maps.get(), directions, b.texels), b.texels, b.jobs);
+}
+
+// The fixed layout's fit, measured at the held-out directions for the report before the
+// centres move.
+bool MeasureFixedFit(Bake& b) {
+  const int k = static_cast<int>(b.fit_directions.size());
+  const int n = static_cast<int>(b.centres.size());
+  std::vector<double> solve;
+  if (!SolveMatrix(SrbfDesignMatrix(b.fit_directions, b.centres, b.sigma), k, n, b.ridge,
+                   {}, &solve)) {
+    return false;
+  }
+  HeapPtr<float> coefficients;
+  if (!AllocateFloats(static_cast<size_t>(n) * b.texels, &coefficients, "the fixed fit")) return false;
+  b.progress.Begin("fixed fit", static_cast<long>(b.texels));
+  CombineMaps(ConstMaps(b.fit_maps.get(), k, b.texels), std::vector<float>(solve.begin(), solve.end()),
+              Maps(coefficients.get(), n, b.texels), b.texels, b.jobs, &b.progress);
+  b.figures.fits.push_back(
+      MakeFitRow(b, "fixed", MeasureFit(b, coefficients.get(), n, HeldOutKernels(b, b.centres, b.sigma))));
+  b.EndStage("fixed fit");
+  return true;
+}
+
+// The fitting maps at the subgrid's texels, row by row.
+std::vector<double> OptimizationSamples(const Bake& b, size_t* texels) {
+  const size_t k = b.fit_directions.size();
+  std::vector<size_t> index;
+  for (int j = 0; j < b.subgrid.height; ++j) {
+    for (int i = 0; i < b.subgrid.width; ++i) {
+      const size_t x = static_cast<size_t>(b.subgrid.x0 + i * b.subgrid.step);
+      const size_t r = static_cast<size_t>(b.subgrid.r0 + j * b.subgrid.step);
+      index.push_back(r * b.options.width + x);
+    }
+  }
+  *texels = index.size();
+  std::vector<double> samples(k * index.size());
+  for (size_t d = 0; d < k; ++d) {
+    const float* map = b.fit_maps.get() + d * b.texels;
+    for (size_t t = 0; t < index.size(); ++t) samples[d * index.size() + t] = map[index[t]];
+  }
+  return samples;
+}
+
+bool OptimizeFitCentres(Bake& b) {
+  CentreFitProblem problem;
+  problem.fit_directions = b.fit_directions;
+  problem.samples = OptimizationSamples(b, &problem.texels);
+  problem.direction_scales = DirectionScales(b.fit_directions);
+  problem.relative_ridge = b.ridge;
+  problem.start = b.centre_angles;
+  problem.start_sigma = b.sigma;
+  CentreFitResult result;
+  std::string why;
+  b.progress.Begin("centres", 1);
+  if (!OptimizeCentres(problem, &result, &why)) {
+    std::fprintf(stderr, "bake: %s\n", why.c_str());
+    return false;
+  }
+  b.progress.Advance(1);
+  b.centre_angles = result.centres;
+  b.centres.clear();
+  for (const SphereAngles& a : b.centre_angles) b.centres.push_back(CentreDirection(a));
+  b.sigma = result.sigma;
+  b.figures.optimized = true;
+  b.figures.fit_start_rms = result.start_rms;
+  b.figures.fit_final_rms = result.final_rms;
+  b.figures.fit_iterations = result.iterations;
+  b.figures.fit_components = result.components;
+  b.figures.fit_texels = static_cast<int>(problem.texels);
+  b.EndStage("centres");
+  return true;
+}
+
+bool PlaceCentres(Bake& b) {
+  if (b.options.fit != BakeFit::kOptimized) return true;
+  return MeasureFixedFit(b) && OptimizeFitCentres(b);
 }
 
 // SRBF and SH coefficients for every texel in one pass over the fitting maps.
@@ -229,9 +379,11 @@ bool Fit(Bake& b) {
   const int n = static_cast<int>(b.centres.size());
   const int sh = kShBands * kShBands;
   std::vector<double> srbf_solve, sh_solve;
+  const std::vector<double> scales =
+      b.options.fit == BakeFit::kOptimized ? DirectionScales(b.fit_directions) : std::vector<double>();
   if (!SolveMatrix(SrbfDesignMatrix(b.fit_directions, b.centres, b.sigma), k, n,
-                   b.options.relative_ridge, &srbf_solve) ||
-      !SolveMatrix(ShDesignMatrix(b.fit_directions, kShBands), k, sh, b.options.relative_ridge,
+                   b.ridge, scales, &srbf_solve) ||
+      !SolveMatrix(ShDesignMatrix(b.fit_directions, kShBands), k, sh, b.ridge, {},
                    &sh_solve)) {
     return false;
   }
@@ -245,6 +397,9 @@ bool Fit(Bake& b) {
   for (float* m : Maps(b.sh_coefficients.get(), sh, b.texels)) out.push_back(m);
   b.progress.Begin("fit", static_cast<long>(b.texels));
   CombineMaps(ConstMaps(b.fit_maps.get(), k, b.texels), combined, out, b.texels, b.jobs, &b.progress);
+  float largest = 0.0f;
+  for (size_t i = 0; i < static_cast<size_t>(n) * b.texels; ++i) largest = std::max(largest, std::fabs(b.coefficients.get()[i]));
+  b.figures.largest_coefficient = largest;
   // White light: the green and blue channels repeat the red one.
   const size_t channel = static_cast<size_t>(n) * b.texels;
   std::memcpy(b.coefficients.get() + channel, b.coefficients.get(), channel * sizeof(float));
@@ -272,12 +427,16 @@ bool Evaluate(Bake& b) {
     EvaluateShBasis(b.HeldOut(d), kShBands, sh_values);
     std::copy(sh_values, sh_values + sh, &sh_matrix[d * sh]);
   }
-  const std::vector<const float*> truth = ConstMaps(b.heldout_maps.get(), directions, b.texels);
   const std::vector<const float*> srbf_maps = ConstMaps(b.coefficients.get(), n, b.texels);
-  b.srbf_errors = CompareCombinationWithMaps(srbf_maps, b.heldout_kernels, truth, b.texels, b.jobs);
+  const std::vector<DirectionErrors> srbf = MeasureFit(b, b.coefficients.get(), n, b.heldout_kernels);
+  b.figures.fits.push_back(MakeFitRow(b, b.options.fit == BakeFit::kOptimized ? "optimised" : "fixed", srbf));
+  b.srbf_errors.clear();
+  for (const DirectionErrors& e : srbf) b.srbf_errors.push_back(e.all);
   b.progress.Advance(1);
-  const std::vector<ErrorSums> sh_errors = CompareCombinationWithMaps(
-      ConstMaps(b.sh_coefficients.get(), sh, b.texels), sh_matrix, truth, b.texels, b.jobs);
+  const std::vector<DirectionErrors> sh_all = MeasureFit(b, b.sh_coefficients.get(), sh, sh_matrix);
+  b.figures.fits.push_back(MakeFitRow(b, "SH", sh_all));
+  std::vector<ErrorSums> sh_errors;
+  for (const DirectionErrors& e : sh_all) sh_errors.push_back(e.all);
   b.progress.Advance(1);
   const std::vector<ErrorSums> half_errors =
       CompareTwoCombinations(ConstMaps(half.get(), n, b.texels), b.heldout_kernels, srbf_maps,
@@ -290,6 +449,7 @@ bool Evaluate(Bake& b) {
     (band ? sh_band : sh_hemi).Add(sh_errors[d]);
     half_all.Add(half_errors[d]);
   }
+  b.mean_reference = b.heldout_directions.empty() ? 0.0 : srbf_hemi.reference / static_cast<double>(b.heldout_directions.size());
   b.figures.srbf_hemisphere = srbf_hemi.Relative();
   b.figures.srbf_band = srbf_band.Relative();
   b.figures.sh_hemisphere = sh_hemi.Relative();
@@ -394,7 +554,8 @@ bool WriteDescription(Bake& b) {
   d.refer_height = o.height;
   d.encoded_color_model = kColorModelRgb;
   d.srbf_spread = b.sigma;
-  d.srbf_center_scheme = kCenterSchemeHemiHammersley;
+  const bool optimized = b.options.fit == BakeFit::kOptimized;
+  d.srbf_center_scheme = optimized ? kCenterSchemeOther : kCenterSchemeHemiHammersley;
   d.srbf_centers = static_cast<SrbfCenter**>(std::calloc(b.centre_angles.size(), sizeof(SrbfCenter*)));
   if (d.srbf_centers == nullptr) {
     std::fprintf(stderr, "bake: not enough memory for the description\n");
@@ -414,7 +575,7 @@ bool WriteDescription(Bake& b) {
     for (int c = 0; c < 4; ++c) d.light_eye_transform[r][c] = r == c ? 1.0f : 0.0f;
   }
   const std::string path = b.out + "/" + kDescriptionName;
-  if (!WriteRelightDescription(path.c_str(), d)) {
+  if (!WriteRelightDescription(path.c_str(), d, kOptimizedSchemeWord)) {
     std::fprintf(stderr, "bake: cannot write %s\n", path.c_str());
     return false;
   }
@@ -469,7 +630,7 @@ bool WriteReportImage(Bake& b) {
     truth_maps.push_back(truth[p].data());
     fit_maps.push_back(fit[p].data());
     b.figures.image_directions.push_back(Caption(l, picks[p] >= hemi ? "viewer's sweep" : "largest error",
-                                                 b.srbf_errors[picks[p]].Relative()));
+                                                 b.srbf_errors[picks[p]], b.mean_reference));
   }
   int width = 0, height = 0;
   const std::vector<unsigned char> rgb =
@@ -504,6 +665,11 @@ bool WriteSceneFiles(Bake& b) {
 
 }  // namespace
 
+double EffectiveRidge(const BakeOptions& o) {
+  if (o.relative_ridge != kRidgeByFit) return o.relative_ridge;
+  return o.fit == BakeFit::kOptimized ? kOptimizedRidge : kFixedRidge;
+}
+
 bool CheckBakeOptions(const BakeOptions& o, std::string* why) {
   auto fail = [&](const char* text) {
     *why = text;
@@ -531,7 +697,9 @@ bool CheckBakeOptions(const BakeOptions& o, std::string* why) {
   if (!(o.disc_radius_deg >= 0.0 && o.disc_radius_deg <= 45.0) || o.disc_samples < 0 || o.disc_samples > 255) {
     return fail("the light disc must have a radius of 0 to 45 degrees and 0 to 255 samples");
   }
-  if (!(o.relative_ridge >= 0.0 && o.relative_ridge <= 1.0)) return fail("the ridge must be 0 to 1");
+  if (!(o.relative_ridge <= 1.0) || (o.relative_ridge < 0.0 && o.relative_ridge != kRidgeByFit)) {
+    return fail("the ridge must be 0 to 1");
+  }
   if (!(o.bits_per_pixel > 0.0 && o.bits_per_pixel <= 12.0)) return fail("the bits per pixel must be above 0 and at most 12");
   // The fitting maps dominate the memory; keep them within half of the machine's memory.
   const double bytes = 4.0 * (o.samples + o.heldout + o.band_heldout + 4.0 * o.centres + 25.0) *
@@ -568,17 +736,19 @@ int RunBake(const BakeOptions& options, BakeFigures* figures) {
   f.validation = options.validation;
   f.disc_samples = options.disc_samples;
   f.disc_radius_deg = options.disc_radius_deg;
-  f.relative_ridge = options.relative_ridge;
+  f.relative_ridge = EffectiveRidge(options);
   f.bits_per_pixel = options.bits_per_pixel;
   f.auto_spread = options.auto_spread;
+  f.centre_scheme = options.fit == BakeFit::kOptimized ? kOptimizedSchemeWord : "HEMI_HAMMERSLEY";
   f.jobs = b.jobs;
   f.raw_name = std::string(kBasePath) + "/" + kEncodedFile + ".rbf";
   f.dct_name = f.raw_name + ".dct";
-  if (!Prepare(b) || !RenderShadows(b) || !ChooseSpread(b) || !Fit(b) || !Evaluate(b) ||
+  if (!Prepare(b) || !RenderShadows(b) || !ChooseSpread(b) || !PlaceCentres(b) || !Fit(b) || !Evaluate(b) ||
       !Encode(b) || !WriteSceneFiles(b)) {
     return 1;
   }
   f.spread = b.sigma;
+  for (const SphereAngles& a : b.centre_angles) f.centre_angles.push_back({a.theta_deg, a.phi_deg});
   f.total_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const std::string report = FormatBakeReport(f);
   const std::string report_path = b.out + "/bake-report.txt";

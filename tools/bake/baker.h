@@ -9,9 +9,11 @@
 //
 // Ground-truth light maps of the table top (shadowed by the angel) are rendered for fitting
 // directions over the upper hemisphere, fitted per texel by least squares with a small ridge
-// term to Gaussian SRBF lobes at HEMI_HAMMERSLEY centres, and measured at held-out directions
-// against the truth, against a spherical-harmonics fit of the same size, and after 16-bit
-// float storage and DCT compression.
+// term to Gaussian SRBF lobes, and measured at held-out directions against the truth, against a
+// spherical-harmonics fit of the same size, and after 16-bit float storage and DCT compression.
+// The lobes start at HEMI_HAMMERSLEY centres with one spread chosen by validation; the optimised
+// fit then moves the centres and the spread to where the lobes fit best (tools/bake/centre_fit.h)
+// and writes them as an OPTIMIZED centre list.
 #pragma once
 
 #include <cstdio>
@@ -23,6 +25,15 @@
 namespace veltrane {
 
 enum class BakeFormat { kDct, kRaw, kBoth };
+enum class BakeFit { kOptimized, kFixed };
+
+// The relative ridge weight (times the mean diagonal of the normal matrix) that each fit uses
+// unless one is given: the fixed fit keeps its long-standing weight; the optimised one takes a
+// smaller one (held-out error falls steadily as the weight goes from 1e-2 to 1e-6, but below
+// 1e-4 neighbouring lobes start to cancel and the DCT stage adds more than 1 %).
+constexpr double kRidgeByFit = -1.0;
+constexpr double kFixedRidge = 2e-3;
+constexpr double kOptimizedRidge = 1e-4;
 
 struct BakeOptions {
   std::string out_dir = "run";
@@ -35,10 +46,11 @@ struct BakeOptions {
   int band_heldout = 32;       // held-out directions with theta in [30, 45) degrees
   int validation = 48;         // directions that choose the spread
   BakeFormat format = BakeFormat::kDct;
+  BakeFit fit = BakeFit::kOptimized;
   int jobs = 0;                // 0: every core
   double disc_radius_deg = 20.0;
   int disc_samples = 96;
-  double relative_ridge = 2e-3;
+  double relative_ridge = kRidgeByFit;  // 0 to 1, or kRidgeByFit
   double bits_per_pixel = 3.0;
   FILE* log = stdout;          // progress and the report; nullptr: quiet
   bool progress_bar = false;   // a bar (terminal) rather than a line per stage
@@ -48,6 +60,11 @@ struct BakeOptions {
 constexpr const char* kDescriptionName = "lightmap.qdx";
 constexpr const char* kBasePath = "data";
 constexpr const char* kEncodedFile = "lightmap";
+// The scheme word of a centre list that the optimised fit placed.
+constexpr const char* kOptimizedSchemeWord = "OPTIMIZED";
+
+// The relative ridge weight that a bake with these options uses.
+double EffectiveRidge(const BakeOptions& options);
 
 // Checks the options' ranges; on a fault writes why into *why and returns false.
 bool CheckBakeOptions(const BakeOptions& options, std::string* why);

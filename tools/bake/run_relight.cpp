@@ -1,0 +1,106 @@
+#include "tools/bake/run_relight.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "codec/dct_image.h"
+#include "common/heap.h"
+#include "relight/description.h"
+#include "relight/maps_per_pass.h"
+#include "tools/bake/baker.h"
+#include "tools/bake/map_algebra.h"
+#include "tools/bake/srbf_basis.h"
+
+namespace veltrane {
+namespace {
+
+bool ReadRaw(FILE* f, size_t count, std::vector<float>* values) {
+  std::vector<unsigned char> bytes(4 * count);
+  if (std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fgetc(f) != EOF) return false;
+  values->resize(count);
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t bits = uint32_t{bytes[4 * i]} | uint32_t{bytes[4 * i + 1]} << 8 |
+                          uint32_t{bytes[4 * i + 2]} << 16 | uint32_t{bytes[4 * i + 3]} << 24;
+    std::memcpy(&(*values)[i], &bits, 4);
+  }
+  return true;
+}
+
+bool ReadDct(FILE* f, int width, size_t rows, std::vector<float>* values) {
+  std::unique_ptr<DctImage> image(new DctImage);
+  image->Load(f);
+  float* plane = nullptr;
+  int w = 0, h = 0;
+  image->Decode(&plane, &w, &h);
+  HeapPtr<float> owned(plane);
+  if (plane == nullptr || w != width || h < 0 || static_cast<size_t>(h) != rows) return false;
+  values->assign(plane, plane + static_cast<size_t>(w) * rows);
+  return true;
+}
+
+}  // namespace
+
+bool LoadRunData(const std::string& dir, RunData* run, std::string* why) {
+  const std::string qdx = dir + "/" + kDescriptionName;
+  RelightDescription d;
+  if (d.Read(qdx.c_str()) != kReadDone) {
+    *why = "cannot read the description " + qdx;
+    return false;
+  }
+  if (d.refer_width < 1 || d.refer_height < 1 || d.refer_width > 4096 || d.refer_height > 4096) {
+    *why = qdx + " has no usable REFER_RESOLUTION";
+    return false;
+  }
+  if (d.srbf_center_count < 1 || d.srbf_center_count > kMaxSrbfCenters) {
+    *why = qdx + " needs 1 to " + std::to_string(kMaxSrbfCenters) + " SRBF centres";
+    return false;
+  }
+  if (!HasEncodedFile(d)) {
+    *why = qdx + " names no ENCODED_FILE";
+    return false;
+  }
+  run->width = d.refer_width;
+  run->height = d.refer_height;
+  run->sigma = d.srbf_spread;
+  run->centres.clear();
+  for (int32_t i = 0; i < d.srbf_center_count; ++i) {
+    run->centres.push_back(CentreDirection({d.srbf_centers[i]->theta, d.srbf_centers[i]->phi}));
+  }
+  const std::string base = dir + "/" + (HasBasePath(d) ? d.base_path : "") + d.encoded_file;
+  const size_t rows = 3 * run->centres.size() * static_cast<size_t>(run->height);
+  for (const bool raw : {true, false}) {
+    const std::string path = base + (raw ? ".rbf" : ".rbf.dct");
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) continue;
+    const bool ok = raw ? ReadRaw(f, rows * run->width, &run->coefficients)
+                        : ReadDct(f, run->width, rows, &run->coefficients);
+    std::fclose(f);
+    if (!ok) {
+      *why = path + " does not hold 3 x " + std::to_string(run->centres.size()) + " maps of " +
+             std::to_string(run->width) + " x " + std::to_string(run->height) + " coefficients";
+      return false;
+    }
+    run->coefficient_path = path;
+    return true;
+  }
+  *why = "neither " + base + ".rbf nor " + base + ".rbf.dct can be opened";
+  return false;
+}
+
+std::vector<float> RelightRun(const RunData& run, Vec3d l) {
+  const size_t n = run.centres.size();
+  const size_t texels = static_cast<size_t>(run.width) * run.height;
+  std::vector<float> kernels(n);
+  SrbfKernelRow(l, run.centres, run.sigma, kernels.data());
+  std::vector<float> out(3 * texels);
+  for (size_t c = 0; c < 3; ++c) {
+    std::vector<const float*> maps;
+    for (size_t i = 0; i < n; ++i) maps.push_back(run.coefficients.data() + (c * n + i) * texels);
+    WeightedSum(maps, kernels.data(), out.data() + c * texels, texels);
+  }
+  return out;
+}
+
+}  // namespace veltrane

@@ -30,22 +30,10 @@ int main(int argc, char** argv) {
   window_width = refer_width;
   window_height = refer_height;
 
-  // GLUT sees the program's name only: the arguments are ignored.
-  char default_name[] = "veltrane";
-  char* glut_argv[2] = {argc > 0 && argv[0] != nullptr ? argv[0] : default_name, nullptr};
-  int glut_argc = 1;
-  glutInit(&glut_argc, glut_argv);
-  glutInitWindowPosition(100, 100);
-  glutInitWindowSize(window_width, window_height);
-  // Deliberately not the plain double-buffered window of the original viewer: the window has a
-  // depth buffer (the frame passes test and clear depth) and, on hardware-accelerated
-  // renderers, four samples per pixel to smooth the angel's and the table's silhouettes.
-  // Software rasterisers keep one sample: measured with bench/viewer_fps.sh at 512 x 512 on
-  // llvmpipe, the median was 42.1 fps with one sample against 28.5 and 24.8 fps in two series
-  // with four. The offscreen targets keep one sample either way. See app/window_mode.h.
-  InitViewerDisplayMode();
-  window_id = glutCreateWindow("Veltrane 1.0b");
-  glutSetWindow(window_id);
+  // GLUT sees the program's name only: the arguments are ignored. The window is not a plain
+  // double-buffered one: it has depth and, on graphics cards, four samples (app/window_mode.cpp
+  // says why, with the measurement that decided it).
+  window_id = CreateViewerWindow(argc > 0 ? argv[0] : nullptr, window_width, window_height);
 
   InitScene(description);
   PrintUsage();

@@ -46,3 +46,16 @@ bool InitViewerDisplayMode() {
   glutInitDisplayMode(plain);
   return false;
 }
+
+int CreateViewerWindow(const char* program_name, int width, int height) {
+  char default_name[] = "veltrane";
+  char* glut_argv[2] = {program_name != nullptr ? const_cast<char*>(program_name) : default_name, nullptr};
+  int glut_argc = 1;
+  glutInit(&glut_argc, glut_argv);
+  glutInitWindowPosition(100, 100);
+  glutInitWindowSize(width, height);
+  InitViewerDisplayMode();
+  const int id = glutCreateWindow("Veltrane 1.0b");
+  glutSetWindow(id);
+  return id;
+}

@@ -47,14 +47,7 @@ int main(int argc, char** argv) {
   RelightDescription* description = LoadDescription("lightmap.qdx");
   window_width = refer_width;
   window_height = refer_height;
-  int glut_argc = 1;
-  char* glut_argv[2] = {argv[0], nullptr};
-  glutInit(&glut_argc, glut_argv);
-  glutInitWindowPosition(100, 100);
-  glutInitWindowSize(window_width, window_height);
-  InitViewerDisplayMode();
-  window_id = glutCreateWindow("Veltrane 1.0b");
-  glutSetWindow(window_id);
+  window_id = CreateViewerWindow(argv[0], window_width, window_height);
   InitScene(description);
   PrintUsage();
   std::printf("GL_RENDERER: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));

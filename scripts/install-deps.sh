@@ -10,7 +10,7 @@ packages=(
   libegl-dev libegl-mesa0
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xfonts-base xdotool imagemagick x11-apps mesa-utils
-  glslang-tools
+  glslang-tools python3
   file lintian
   libeigen3-dev libceres-dev
 )

@@ -12,8 +12,6 @@
 #include "app/startup.h"
 #include "app/window_mode.h"
 #include "codec/deflate_container.h"
-#include "relight/globals.h"
-#include "relight/gl/coefficient_maps.h"
 #include "relight/gl/pass_timer.h"
 
 int main(int argc, char** argv) {
@@ -23,12 +21,7 @@ int main(int argc, char** argv) {
   veltrane::MarkProgramStart();
 #endif
   SetDeflateProgramName("veltrane");
-  RelightDescription* description = LoadDescription("lightmap.qdx");
-  // A coefficient file too small for the resolution is refused before a window of that size
-  // and its buffers exist.
-  CheckCoefficientFileCapacity(encoded_file_name, refer_width, refer_height, srbf_center_count);
-  window_width = refer_width;
-  window_height = refer_height;
+  RelightDescription* description = LoadViewerDescription("lightmap.qdx");
 
   // GLUT sees the program's name only: the arguments are ignored. The window is not a plain
   // double-buffered one: it has depth and, on graphics cards, four samples (app/window_mode.cpp

@@ -38,6 +38,14 @@ RelightDescription* LoadDescription(const char* file_name) {
   return description.release();
 }
 
+RelightDescription* LoadViewerDescription(const char* file_name) {
+  RelightDescription* description = LoadDescription(file_name);
+  CheckCoefficientFileCapacity(encoded_file_name, refer_width, refer_height, srbf_center_count);
+  window_width = refer_width;
+  window_height = refer_height;
+  return description;
+}
+
 void InitScene(RelightDescription* description) {
   light_color[0] = light_color[1] = light_color[2] = 1.0f;
   InitLighting();

@@ -9,6 +9,11 @@ class RelightDescription;
 // of the program needs into their globals. The record stays alive for InitScene.
 RelightDescription* LoadDescription(const char* file_name);
 
+// What every program that draws the viewer's frames does first: LoadDescription, then refuses a
+// coefficient file too small for the description before a window or a buffer of that size
+// exists, and sizes the window to the reference resolution.
+RelightDescription* LoadViewerDescription(const char* file_name);
+
 // The initialisation sequence; takes the record and frees it.
 void InitScene(RelightDescription* description);
 

@@ -5,7 +5,7 @@
 
 #include "codec/dct_image.h"
 #include "codec/deflate_container.h"
-#include "tools/float32_file.h"
+#include "tools/bake/float32_file.h"
 #include "tools/tool_args.h"
 #include "tools/tool_commands.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "codec/dct_encoder.h"
-#include "tools/float32_file.h"
+#include "tools/bake/float32_file.h"
 #include "tools/tool_args.h"
 #include "tools/tool_commands.h"
 

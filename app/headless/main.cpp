@@ -15,7 +15,6 @@
 #include "app/startup.h"
 #include "codec/deflate_container.h"
 #include "codec/png_writer.h"
-#include "relight/globals.h"
 #include "render/default_render_platform.h"
 #include "render/egl_render_platform.h"
 #include "render/egl_session.h"
@@ -55,9 +54,7 @@ int main(int argc, char** argv) {
   if (options.list_devices) return ListDevices();
 
   SetDeflateProgramName(kName);
-  RelightDescription* description = LoadDescription("lightmap.qdx");
-  window_width = refer_width;
-  window_height = refer_height;
+  RelightDescription* description = LoadViewerDescription("lightmap.qdx");
 
   // The window: a context on the EGL display and a window-sized target bound in it.
   veltrane::EglSession session;

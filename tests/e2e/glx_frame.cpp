@@ -18,7 +18,6 @@
 #include "app/window_operations.h"
 #include "codec/deflate_container.h"
 #include "codec/png_writer.h"
-#include "relight/globals.h"
 
 namespace {
 
@@ -44,9 +43,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   SetDeflateProgramName("veltrane-glx-frame");
-  RelightDescription* description = LoadDescription("lightmap.qdx");
-  window_width = refer_width;
-  window_height = refer_height;
+  RelightDescription* description = LoadViewerDescription("lightmap.qdx");
   window_id = CreateViewerWindow(argv[0], window_width, window_height);
   InitScene(description);
   PrintUsage();

@@ -10,30 +10,28 @@
 #include "relight/description.h"
 #include "relight/maps_per_pass.h"
 #include "tools/bake/baker.h"
+#include "tools/bake/float32_file.h"
 #include "tools/bake/map_algebra.h"
 #include "tools/bake/srbf_basis.h"
 
 namespace veltrane {
 namespace {
 
-bool ReadRaw(FILE* f, size_t count, std::vector<float>* values) {
-  std::vector<unsigned char> bytes(4 * count);
-  if (std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fgetc(f) != EOF) return false;
-  values->resize(count);
-  for (size_t i = 0; i < count; ++i) {
-    const uint32_t bits = uint32_t{bytes[4 * i]} | uint32_t{bytes[4 * i + 1]} << 8 |
-                          uint32_t{bytes[4 * i + 2]} << 16 | uint32_t{bytes[4 * i + 3]} << 24;
-    std::memcpy(&(*values)[i], &bits, 4);
-  }
-  return true;
+// A raw file of exactly count little-endian floats.
+bool ReadRaw(const std::string& path, size_t count, std::vector<float>* values) {
+  size_t bytes = 0;
+  return ReadFloat32File(path.c_str(), values, &bytes) && bytes == 4 * count;
 }
 
-bool ReadDct(FILE* f, int width, size_t rows, std::vector<float>* values) {
+bool ReadDct(const std::string& path, int width, size_t rows, std::vector<float>* values) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
   std::unique_ptr<DctImage> image(new DctImage);
   image->Load(f);
   float* plane = nullptr;
   int w = 0, h = 0;
   image->Decode(&plane, &w, &h);
+  std::fclose(f);
   HeapPtr<float> owned(plane);
   if (plane == nullptr || w != width || h < 0 || static_cast<size_t>(h) != rows) return false;
   values->assign(plane, plane + static_cast<size_t>(w) * rows);
@@ -72,11 +70,11 @@ bool LoadRunData(const std::string& dir, RunData* run, std::string* why) {
   const size_t rows = 3 * run->centres.size() * static_cast<size_t>(run->height);
   for (const bool raw : {true, false}) {
     const std::string path = base + (raw ? ".rbf" : ".rbf.dct");
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) continue;
-    const bool ok = raw ? ReadRaw(f, rows * run->width, &run->coefficients)
-                        : ReadDct(f, run->width, rows, &run->coefficients);
-    std::fclose(f);
+    FILE* probe = std::fopen(path.c_str(), "rb");
+    if (probe == nullptr) continue;
+    std::fclose(probe);
+    const bool ok = raw ? ReadRaw(path, rows * run->width, &run->coefficients)
+                        : ReadDct(path, run->width, rows, &run->coefficients);
     if (!ok) {
       *why = path + " does not hold 3 x " + std::to_string(run->centres.size()) + " maps of " +
              std::to_string(run->width) + " x " + std::to_string(run->height) + " coefficients";

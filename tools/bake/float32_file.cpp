@@ -1,4 +1,4 @@
-#include "tools/float32_file.h"
+#include "tools/bake/float32_file.h"
 
 #include <cstdint>
 #include <cstdio>

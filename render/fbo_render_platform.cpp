@@ -7,7 +7,6 @@
 #include <memory>
 #include <vector>
 
-#include "common/gl_context_events.h"
 #include "render/render_capabilities.h"
 
 namespace veltrane {
@@ -171,7 +170,6 @@ class FboRenderPlatform : public RenderPlatform {
     bool mipmap = false;
     GLenum gl_target = GL_TEXTURE_2D;  // of bound textures
     GLenum colour_storage = 0;         // bound colour texture / own colour texture
-    PlatformHandle drawable = 0;
     bool drawable_given = false;
     Context* context = nullptr;
     // What BindTexImage made the buffer's contents; the generation counts new storage.
@@ -180,10 +178,13 @@ class FboRenderPlatform : public RenderPlatform {
     unsigned int colour_generation = 0;
     unsigned int depth_generation = 0;
   };
+  // A buffer's context: the state of its captures, drawn in the host, the window system's
+  // context that was current when it was made.
   struct Context {
-    PlatformHandle native = 0;
     Buffer* buffer = nullptr;
-    PlatformHandle share_root = 0;  // the outside context whose objects it shares
+    PlatformHandle host = 0;
+    PlatformHandle host_drawable = 0;
+    bool shared = false;  // shares the host's objects (ShareObjects); else has a namespace of its own
     bool used = false;
     GLuint framebuffer = 0;
     GLuint own_colour = 0;       // texture
@@ -195,22 +196,30 @@ class FboRenderPlatform : public RenderPlatform {
     bool complete = false;
   };
 
+  // The framebuffers bound in a host context outside captures, read at its first capture.
+  struct Host {
+    GLint draw_framebuffer = 0;
+    GLint read_framebuffer = 0;
+  };
+
   Buffer* FindBuffer(PlatformHandle handle) const;
   Context* FindContext(PlatformHandle handle) const;
-  Context* FindContextByNative(PlatformHandle native) const;
-  PlatformHandle ShareRoot(PlatformHandle native) const;
+  PlatformHandle ObjectRoot(PlatformHandle context) const;
+  bool EnterCapture(Context* context);
+  void LeaveCapture();
   bool ColourRenderable(GLenum internal_format);
   GLenum ColourStorageFor(const Format& format, int texture_format);
   bool PrepareFramebuffer(Context* context);
-  void DestroyContextObjects(Context* context);
   void DestroyContext(Context* context);
 
   bool capabilities_known_ = false;
-  RenderCapabilities capabilities_;
+  RenderExtensions capabilities_;
   std::unique_ptr<ContextSystem> system_;
   std::vector<Format> formats_;  // format n is formats_[n - 1]
   std::vector<std::unique_ptr<Buffer>> buffers_;
   std::vector<std::unique_ptr<Context>> contexts_;
+  Context* capturing_ = nullptr;  // the context whose capture is under way in its host
+  std::map<PlatformHandle, Host> hosts_;
   std::map<GLenum, bool> renderable_;
   // The texture that BindTexture last bound, and where: BindTexImage, which RenderTexture calls
   // right after binding, takes it from here instead of asking GL (a query waits for a driver
@@ -248,35 +257,29 @@ FboRenderPlatform::Context* FboRenderPlatform::FindContext(PlatformHandle handle
   return nullptr;
 }
 
-FboRenderPlatform::Context* FboRenderPlatform::FindContextByNative(PlatformHandle native) const {
-  for (const auto& c : contexts_)
-    if (native != 0 && c->native == native) return c.get();
-  return nullptr;
-}
-
-// Contexts with the same root share objects.
-PlatformHandle FboRenderPlatform::ShareRoot(PlatformHandle native) const {
-  const Context* c = FindContextByNative(native);
-  if (c != nullptr && c->share_root != 0) return c->share_root;
-  return native;
+// Contexts with the same root share objects: a buffer's context shares its host's, or has its
+// own.
+PlatformHandle FboRenderPlatform::ObjectRoot(PlatformHandle context) const {
+  const Context* c = FindContext(context);
+  if (c == nullptr) return context;
+  return c->shared ? c->host : context;
 }
 
 const RenderExtensions& FboRenderPlatform::Extensions() {
   if (!capabilities_known_ && system_->CurrentContext() != 0) {
-    capabilities_ = QueryRenderCapabilities(true, system_->OffscreenContexts());
+    capabilities_ = QueryRenderCapabilities(true);
     capabilities_known_ = true;
   }
-  return capabilities_.extensions;
+  return capabilities_;
 }
 
+// During a capture, the buffer's drawable and context; a buffer's drawable is the buffer's handle.
 PlatformHandle FboRenderPlatform::GetCurrentDrawable() {
-  return system_->CurrentDrawable();
+  return capturing_ != nullptr ? HandleOf(capturing_->buffer) : system_->CurrentDrawable();
 }
 
 PlatformHandle FboRenderPlatform::GetCurrentContext() {
-  const PlatformHandle native = system_->CurrentContext();
-  Context* ours = FindContextByNative(native);
-  return ours != nullptr ? HandleOf(ours) : native;
+  return capturing_ != nullptr ? HandleOf(capturing_) : system_->CurrentContext();
 }
 
 // Whether the driver can draw into a texture of this format, tried once in the current context
@@ -488,9 +491,6 @@ PlatformHandle FboRenderPlatform::CreateBuffer(PlatformHandle drawable, int form
 
   b->colour_storage = ColourStorageFor(b->format, b->texture_format);
   if (b->colour_storage == 0) return 0;
-
-  b->drawable = system_->CreateDrawable();
-  if (b->drawable == 0) return 0;
   buffers_.push_back(std::move(b));
   return HandleOf(buffers_.back().get());
 }
@@ -499,13 +499,12 @@ PlatformHandle FboRenderPlatform::GetBufferDrawable(PlatformHandle buffer) {
   Buffer* b = FindBuffer(buffer);
   if (b == nullptr) return 0;
   b->drawable_given = true;
-  return b->drawable;
+  return buffer;
 }
 
 bool FboRenderPlatform::ReleaseBufferDrawable(PlatformHandle buffer, PlatformHandle drawable) {
   Buffer* b = FindBuffer(buffer);
-  if (b == nullptr || !b->drawable_given || drawable != b->drawable)
-    return false;
+  if (b == nullptr || !b->drawable_given || drawable != buffer) return false;
   b->drawable_given = false;
   return true;
 }
@@ -514,7 +513,6 @@ bool FboRenderPlatform::DestroyBuffer(PlatformHandle buffer) {
   Buffer* b = FindBuffer(buffer);
   if (b == nullptr) return false;
   if (b->context != nullptr) DestroyContext(b->context);
-  system_->DestroyDrawable(b->drawable);
   buffers_.erase(std::find_if(buffers_.begin(), buffers_.end(),
                               [&](const std::unique_ptr<Buffer>& p) { return p.get() == b; }));
   return true;
@@ -534,75 +532,97 @@ bool FboRenderPlatform::QueryBuffer(PlatformHandle buffer, int attribute, int* v
   }
 }
 
+// The context is made for the window system's context current now, its host.
 PlatformHandle FboRenderPlatform::CreateContext(PlatformHandle drawable) {
-  if (!system_->Connected() || drawable == 0) return 0;
-  Buffer* b = nullptr;
-  for (const auto& candidate : buffers_)
-    if (candidate->drawable == drawable) b = candidate.get();
-  if (b == nullptr || b->context != nullptr) return 0;
-
-  const PlatformHandle native = system_->CreateContext(drawable, 0);
-  if (native == 0) return 0;
+  Buffer* b = FindBuffer(drawable);
+  if (!system_->Connected() || b == nullptr || b->context != nullptr) return 0;
+  const PlatformHandle host = capturing_ != nullptr ? capturing_->host : system_->CurrentContext();
+  if (host == 0) return 0;
   auto c = std::make_unique<Context>();
-  c->native = native;
   c->buffer = b;
+  c->host = host;
+  c->host_drawable = capturing_ != nullptr ? capturing_->host_drawable : system_->CurrentDrawable();
   b->context = c.get();
   contexts_.push_back(std::move(c));
   return HandleOf(contexts_.back().get());
 }
 
-// Sharing is given at creation only: the context, not used yet, is made again with `from` as
-// its share list.
+// Only with the objects of the host (or of a context sharing them), and before first use.
 bool FboRenderPlatform::ShareObjects(PlatformHandle from, PlatformHandle to) {
   Context* c = FindContext(to);
   if (!system_->Connected() || c == nullptr || c->used || from == 0 || from == to) return false;
-  const Context* source = FindContext(from);
-  const PlatformHandle share = source != nullptr ? source->native : from;
-  const PlatformHandle native = system_->CreateContext(c->buffer->drawable, share);
-  if (native == 0) return false;
-  system_->DestroyContext(c->native);
-  NotifyGlContextDestroyed(reinterpret_cast<const void*>(c->native));
-  c->native = native;
-  c->share_root = ShareRoot(share);
+  if (ObjectRoot(from) != c->host) return false;
+  c->shared = true;
   return true;
 }
 
+// Making a buffer's context current starts a capture in its host; making anything else current
+// ends the capture under way. The window system is asked only when its current context must
+// change, which the viewer and veltrane-headless never need.
 bool FboRenderPlatform::MakeCurrent(PlatformHandle drawable, PlatformHandle context) {
   if (!system_->Connected()) return drawable == 0 && context == 0;
   Context* target = FindContext(context);
-  if (target != nullptr && (target->buffer == nullptr || drawable != target->buffer->drawable))
-    return false;
-  const PlatformHandle native = target != nullptr ? target->native : context;
-
-  const PlatformHandle old = system_->CurrentContext();
-  if (old != 0 && old == native && system_->IsCurrent(drawable, native))
-    return target != nullptr ? PrepareFramebuffer(target) : true;
-
-  // Hand-over of what the old context drew (see the header).
-  GLsync fence = nullptr;
-  if (old != 0 && old != native) {
-    if (native != 0 && capabilities_.fence_sync && ShareRoot(old) == ShareRoot(native)) {
-      fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
-      glFlush();
-    } else if (FindContextByNative(old) != nullptr) {
-      glFinish();
-    }
+  if (target != nullptr) {
+    if (drawable != HandleOf(target->buffer)) return false;
+    if (capturing_ == target) return PrepareFramebuffer(target);
+    if (capturing_ != nullptr) LeaveCapture();
+    if (system_->CurrentContext() != target->host &&
+        !system_->MakeCurrent(target->host_drawable, target->host))
+      return false;
+    return EnterCapture(target);
   }
-  if (!system_->MakeCurrent(drawable, native)) {
-    if (fence != nullptr) glDeleteSync(fence);
-    return false;
-  }
-  if (fence != nullptr) {
-    glWaitSync(fence, 0, GL_TIMEOUT_IGNORED);
-    glDeleteSync(fence);
-  }
-  if (target == nullptr) return true;
-  target->used = true;
-  return PrepareFramebuffer(target);
+  if (capturing_ != nullptr) LeaveCapture();
+  if (context != 0 && system_->IsCurrent(drawable, context)) return true;
+  return system_->MakeCurrent(drawable, context);
 }
 
-// In the buffer's context, current: the framebuffer object bound, made and sized the first
-// time, its attachments following what BindTexImage made the buffer's contents.
+// What a new context would give the capture, in the host: identity matrices, the whole buffer
+// in view, none of the capabilities the window's drawing turns on, clearing to black. All of the
+// host's state is kept (glPushAttrib, the two matrix stacks) for LeaveCapture to give back.
+bool FboRenderPlatform::EnterCapture(Context* c) {
+  auto host = hosts_.find(c->host);
+  if (host == hosts_.end()) {
+    host = hosts_.emplace(c->host, Host()).first;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &host->second.draw_framebuffer);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &host->second.read_framebuffer);
+  }
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  static const GLenum kOff[] = {
+      GL_LIGHTING,     GL_LIGHT0,       GL_DEPTH_TEST,   GL_CULL_FACE,          GL_BLEND,
+      GL_ALPHA_TEST,   GL_STENCIL_TEST, GL_SCISSOR_TEST, GL_FOG,                GL_COLOR_MATERIAL,
+      GL_NORMALIZE,    GL_TEXTURE_2D,   GL_TEXTURE_RECTANGLE, GL_TEXTURE_CUBE_MAP,
+      GL_POLYGON_OFFSET_FILL};
+  for (GLenum cap : kOff) glDisable(cap);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  capturing_ = c;
+  c->used = true;
+  const bool complete = PrepareFramebuffer(c);
+  glViewport(0, 0, c->buffer->width, c->buffer->height);
+  glScissor(0, 0, c->buffer->width, c->buffer->height);
+  return complete;
+}
+
+// The host's framebuffers and state again, as they were when the capture began.
+void FboRenderPlatform::LeaveCapture() {
+  const Host& host = hosts_[capturing_->host];
+  capturing_ = nullptr;
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(host.draw_framebuffer));
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(host.read_framebuffer));
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glPopAttrib();
+}
+
+// In the buffer's capture: the framebuffer object bound, made the first time, its attachments
+// following what BindTexImage made the buffer's contents.
 bool FboRenderPlatform::PrepareFramebuffer(Context* c) {
   const Buffer* b = c->buffer;
   const bool first = c->framebuffer == 0;
@@ -611,9 +631,9 @@ bool FboRenderPlatform::PrepareFramebuffer(Context* c) {
   glBindFramebuffer(GL_FRAMEBUFFER, c->framebuffer);
 
   if (first) {
+    // The bindings made here go with the capture's state (LeaveCapture); within the capture
+    // they are left as a new context has them.
     if (b->texture_format == WGL_NO_TEXTURE_ARB) {
-      GLint old_texture = 0;
-      glGetIntegerv(GL_TEXTURE_BINDING_2D, &old_texture);
       glGenTextures(1, &c->own_colour);
       glBindTexture(GL_TEXTURE_2D, c->own_colour);
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -623,29 +643,23 @@ bool FboRenderPlatform::PrepareFramebuffer(Context* c) {
         glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(b->colour_storage), b->width, b->height,
                      0, GL_RGBA, GL_FLOAT, nullptr);
       }
-      glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(old_texture));
+      glBindTexture(GL_TEXTURE_2D, 0);
       glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, c->own_colour, 0);
     }
     const int depth = b->format.depth_bits, stencil = b->format.stencil_bits;
     if (b->depth_texture_format == WGL_NO_TEXTURE_ARB && (depth > 0 || stencil > 0)) {
-      GLint old_renderbuffer = 0;
-      glGetIntegerv(GL_RENDERBUFFER_BINDING, &old_renderbuffer);
       glGenRenderbuffers(1, &c->own_depth);
       glBindRenderbuffer(GL_RENDERBUFFER, c->own_depth);
       const GLenum storage = depth > 0 && stencil > 0 ? GL_DEPTH24_STENCIL8
                              : depth > 0              ? GL_DEPTH_COMPONENT24
                                                       : GL_STENCIL_INDEX8;
       glRenderbufferStorage(GL_RENDERBUFFER, storage, b->width, b->height);
-      glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(old_renderbuffer));
+      glBindRenderbuffer(GL_RENDERBUFFER, 0);
       const GLenum attachment = depth > 0 && stencil > 0 ? GL_DEPTH_STENCIL_ATTACHMENT
                                 : depth > 0              ? GL_DEPTH_ATTACHMENT
                                                          : GL_STENCIL_ATTACHMENT;
       glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, c->own_depth);
     }
-    // A new context's viewport and scissor box are the size of the drawable it was first made
-    // current on (the 1 x 1 pbuffer here): both become the target's.
-    glViewport(0, 0, b->width, b->height);
-    glScissor(0, 0, b->width, b->height);
   }
 
   if (b->texture_format != WGL_NO_TEXTURE_ARB &&
@@ -676,7 +690,7 @@ bool FboRenderPlatform::BindTexImage(PlatformHandle buffer, int which) {
   const PlatformHandle current = system_->CurrentContext();
   if (b == nullptr || b->context == nullptr || current == 0) return false;
   // The texture is drawn into in the buffer's context: it must be one object in both.
-  if (ShareRoot(current) != ShareRoot(b->context->native)) return false;
+  if (ObjectRoot(GetCurrentContext()) != ObjectRoot(HandleOf(b->context))) return false;
 
   const GLuint texture = BoundTexture(b->gl_target);
   if (texture == 0) return false;
@@ -720,28 +734,14 @@ bool FboRenderPlatform::ReleaseTexImage(PlatformHandle buffer, int which) {
   return false;
 }
 
-// The framebuffer and the objects of its own are deleted in their context, made current for a
-// moment on the buffer's drawable.
-void FboRenderPlatform::DestroyContextObjects(Context* c) {
-  if (c->framebuffer == 0 && c->own_colour == 0 && c->own_depth == 0) return;
-  if (!system_->Connected() || c->buffer == nullptr) return;
-  const PlatformHandle previous = system_->CurrentContext();
-  const PlatformHandle previous_drawable = system_->CurrentDrawable();
-  if (previous != c->native && !system_->MakeCurrent(c->buffer->drawable, c->native)) return;
-  if (c->framebuffer != 0) glDeleteFramebuffers(1, &c->framebuffer);
-  if (c->own_colour != 0) glDeleteTextures(1, &c->own_colour);
-  if (c->own_depth != 0) glDeleteRenderbuffers(1, &c->own_depth);
-  c->framebuffer = c->own_colour = c->own_depth = 0;
-  if (previous == c->native) return;
-  system_->MakeCurrent(previous != 0 ? previous_drawable : 0, previous);
-}
-
+// The framebuffer and the objects of its own are deleted in the host, when it is current; with
+// the host gone they went with it.
 void FboRenderPlatform::DestroyContext(Context* c) {
-  DestroyContextObjects(c);
-  if (system_->Connected()) {
-    if (system_->CurrentContext() == c->native) system_->MakeCurrent(0, 0);
-    system_->DestroyContext(c->native);
-    NotifyGlContextDestroyed(reinterpret_cast<const void*>(c->native));
+  if (capturing_ == c) LeaveCapture();
+  if (system_->Connected() && system_->CurrentContext() == c->host) {
+    if (c->framebuffer != 0) glDeleteFramebuffers(1, &c->framebuffer);
+    if (c->own_colour != 0) glDeleteTextures(1, &c->own_colour);
+    if (c->own_depth != 0) glDeleteRenderbuffers(1, &c->own_depth);
   }
   if (c->buffer != nullptr) c->buffer->context = nullptr;
   contexts_.erase(std::find_if(contexts_.begin(), contexts_.end(),
@@ -765,14 +765,14 @@ void FboRenderPlatform::DeleteTexture(unsigned int name) { glDeleteTextures(1, &
 
 void FboRenderPlatform::BindTexture(unsigned int target, unsigned int name) {
   glBindTexture(target, name);
-  last_binding_ = {system_->CurrentContext(), target, name};
+  last_binding_ = {GetCurrentContext(), target, name};
 }
 
 // The texture bound to the target on the active unit of the current context.
 GLuint FboRenderPlatform::BoundTexture(GLenum target) {
   const LastBinding last = last_binding_;
   last_binding_ = LastBinding();
-  if (last.target == target && last.context != 0 && last.context == system_->CurrentContext())
+  if (last.target == target && last.context != 0 && last.context == GetCurrentContext())
     return last.name;
   GLint name = 0;
   glGetIntegerv(target == GL_TEXTURE_RECTANGLE ? GL_TEXTURE_BINDING_RECTANGLE

@@ -29,7 +29,7 @@ TEST_F(CgErrorsTest, CompileErrorReachesTheCallbackWithTheCompilerListing) {
   std::string out = testing::internal::GetCapturedStdout();
   std::remove(path.c_str());
   cg_context = nullptr;
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(status, 1);  // a failure, not a normal end
   std::string head = std::string(cgGetErrorString(CG_COMPILER_ERROR)) + "\n\nDir Shader: " + path;
   EXPECT_EQ(out.compare(0, head.size(), head), 0) << out;
   EXPECT_NE(out.find("oops"), std::string::npos) << out;  // the compiler's own words

@@ -11,7 +11,7 @@
 #include <unordered_map>
 
 #include "common/gl_context_events.h"
-#include "shader/current_gl_context.h"
+#include "render/current_gl_context.h"
 #include "shader/cg_objects.h"
 
 using veltrane::cg::RaiseError;

@@ -12,7 +12,8 @@
 # - The EGL route, which needs no display: veltrane-headless on NVIDIA's EGL (glvnd's vendor
 #   file for NVIDIA, 10_nvidia.json, through __EGL_VENDOR_LIBRARY_FILENAMES, with the driver's
 #   libraries from /usr/local/nvidia/lib64 or wherever the machine keeps them). It lists the EGL
-#   devices, prints GL_RENDERER and GL_VERSION, runs the render-target and light-map equality
+#   devices, prints GL_RENDERER and GL_VERSION (two frames in a debug context, where the driver
+#   must report no GL error), runs the render-target and light-map equality
 #   tests and the frame-queries test on the EGL platform, runs the "p" benchmark (100 frames,
 #   every frame relit) five times at 512 x 512 and at 1024 x 1024 with N = 25 and at 512 x 512
 #   with N = 5 and 10, and saves a screenshot of each size. Failures here fail the check, and
@@ -186,7 +187,7 @@ fi
 (cd "$build/run-512" && env -u DISPLAY "$build/veltrane-headless" --list-devices) >"$out/egl-devices.txt" 2>&1 ||
   failed "veltrane-headless --list-devices (see egl-devices.txt)"
 say "EGL devices: $(tr '\n' ';' <"$out/egl-devices.txt")"
-if (cd "$build/run-512" && env -u DISPLAY "$build/veltrane-headless" --frames 2) \
+if (cd "$build/run-512" && env -u DISPLAY "$build/veltrane-headless" --frames 2 --gl-debug) \
      >"$out/egl-start.out" 2>"$out/egl-start.err"; then
   errors_in "veltrane-headless start-up" "$out/egl-start.out" "$out/egl-start.err"
   say "EGL: $(sed -n 's/^EGL: //p' "$out/egl-start.out")"

@@ -82,6 +82,7 @@ TEST_F(FixedFunctionMatricesTest, OtherOperationsStacksAndTheModeKeptByPushAttri
   ExpectSameAsGl("after the bracket");
 
   // What GL refuses: a degenerate ortho, popping the last entry, pushing past the stack's depth.
+  veltrane::test::ExpectedGlErrors refused;
   glOrtho(1, 1, 0, 1, -1, 1);
   while (glGetError() != GL_NO_ERROR) {
   }
@@ -99,6 +100,7 @@ TEST_F(FixedFunctionMatricesTest, OtherOperationsStacksAndTheModeKeptByPushAttri
   while (glGetError() != GL_NO_ERROR) {
   }
   ExpectSameAsGl("refusals");
+  EXPECT_GE(refused.count(), 3);  // the driver reported them
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glMatrixMode(GL_PROJECTION);

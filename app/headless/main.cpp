@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (options.gl_debug && !veltrane::EnableGlDebugOutput(nullptr)) {
-    std::fprintf(stderr, "%s: --gl-debug: the driver offers no debug output (KHR_debug, GL_ARB_debug_output)\n", kName);
+    std::fprintf(stderr, "%s: --gl-debug: the driver offers no debug output (KHR_debug, "
+                 "GL_ARB_debug_output)\n", kName);
     return 1;
   }
   veltrane::SetDefaultRenderPlatform(veltrane::GetEglRenderPlatform());
@@ -98,7 +99,8 @@ int main(int argc, char** argv) {
 
   Cleanup();
   if (veltrane::GlDebugErrorCount() > 0) {
-    std::fprintf(stderr, "%s: the driver reported %d GL error(s)\n", kName, veltrane::GlDebugErrorCount());
+    std::fprintf(stderr, "%s: the driver reported %d GL error(s)\n", kName,
+                 veltrane::GlDebugErrorCount());
     return 1;
   }
   return 0;

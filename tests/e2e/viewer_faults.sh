@@ -103,11 +103,15 @@ expect_status 1 "missing table_vert.cgz"
 expect_file_equals "$E2E_WORK/no-cgz.err" '[ExpandShader]: input file not found!\n' "missing .cgz"
 [ -z "$(find "$run/shader/dir" -name '*.cg')" ] || fail "expanded shader sources left behind"
 # ... after the programs before it were compiled: a compile error in one of them is reported first.
-# The first program (lightmap_relitdir16) is reported like the others; every one ends with
+# The first program (lightmap_relitdir16) is reported like the others, and so is a program that
+# compiles but does not link (table_frag calling a function nobody defines); every one ends with
 # status 1.
 printf 'void main() { this is not GLSL }\n' >"$E2E_WORK/broken.cg"
-for file in lightmap_relitdir16 lightmap_mapping; do
-  "$TOOL" pack "$E2E_WORK/broken.cg" "$run/shader/dir/$file.cgz" >/dev/null
+printf 'vec4 f();\nvoid main() { gl_FragColor = f(); }\n' >"$E2E_WORK/unlinked.cg"
+for file in lightmap_relitdir16 lightmap_mapping table_frag; do
+  source=broken
+  [ "$file" = table_frag ] && source=unlinked
+  "$TOOL" pack "$E2E_WORK/$source.cg" "$run/shader/dir/$file.cgz" >/dev/null
   run_viewer_to_end "$run" "broken-$file"
   expect_status 1 "compile error in $file through the Cg error callback"
   [ "$(tail -1 "$E2E_WORK/broken-$file.out")" = "Cg error, exiting..." ] || fail "$file: no Cg error report"

@@ -18,30 +18,19 @@ PlatformHandle HandleOf(T* p) {
 }
 
 // Tight rows (alignment 1, no row length, no skips, no byte swapping) and no pixel buffer
-// object for one transfer, whatever the context has set; restored afterwards. Without it a
+// object for one transfer, whatever the context has set; all of it (the buffer binding is
+// pixel-store state too) comes back afterwards from the client attribute stack. Without it a
 // transfer of 16-bit depth values of odd width would run past the caller's buffer.
 class PixelStoreScope {
  public:
-  explicit PixelStoreScope(bool pack) : pack_(pack) {
-    const GLenum* names = pack_ ? kPack : kUnpack;
-    for (int i = 0; i < kCount; ++i) {
-      glGetIntegerv(names[i], &saved_[i]);
-      glPixelStorei(names[i], i == 0 ? 1 : 0);
-    }
-    if (GLEW_VERSION_2_1 || GLEW_ARB_pixel_buffer_object) {
-      has_buffers_ = true;
-      glGetIntegerv(pack_ ? GL_PIXEL_PACK_BUFFER_BINDING : GL_PIXEL_UNPACK_BUFFER_BINDING,
-                    &buffer_);
-      if (buffer_ != 0) glBindBuffer(pack_ ? GL_PIXEL_PACK_BUFFER : GL_PIXEL_UNPACK_BUFFER, 0);
-    }
+  explicit PixelStoreScope(bool pack) {
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    const GLenum* names = pack ? kPack : kUnpack;
+    for (int i = 0; i < kCount; ++i) glPixelStorei(names[i], i == 0 ? 1 : 0);
+    if (GLEW_VERSION_2_1 || GLEW_ARB_pixel_buffer_object)
+      glBindBuffer(pack ? GL_PIXEL_PACK_BUFFER : GL_PIXEL_UNPACK_BUFFER, 0);
   }
-  ~PixelStoreScope() {
-    const GLenum* names = pack_ ? kPack : kUnpack;
-    for (int i = 0; i < kCount; ++i) glPixelStorei(names[i], saved_[i]);
-    if (has_buffers_ && buffer_ != 0)
-      glBindBuffer(pack_ ? GL_PIXEL_PACK_BUFFER : GL_PIXEL_UNPACK_BUFFER,
-                   static_cast<GLuint>(buffer_));
-  }
+  ~PixelStoreScope() { glPopClientAttrib(); }
   PixelStoreScope(const PixelStoreScope&) = delete;
   PixelStoreScope& operator=(const PixelStoreScope&) = delete;
 
@@ -55,10 +44,6 @@ class PixelStoreScope {
                                              GL_UNPACK_SKIP_ROWS,  GL_UNPACK_SKIP_PIXELS,
                                              GL_UNPACK_SWAP_BYTES, GL_UNPACK_IMAGE_HEIGHT,
                                              GL_UNPACK_SKIP_IMAGES};
-  bool pack_;
-  bool has_buffers_ = false;
-  GLint saved_[kCount] = {0};
-  GLint buffer_ = 0;
 };
 
 // The internal format of a colour layout: channels 1..4, float or normalised, wide = 32-bit
@@ -159,31 +144,14 @@ class FboRenderPlatform : public RenderPlatform {
     bool bind_depth = false;
     bool operator==(const Format& o) const;
   };
-  struct Context;
-  struct Buffer {
-    Format format;
-    int width = 0;
-    int height = 0;
-    int texture_target = WGL_NO_TEXTURE_ARB;
-    int texture_format = WGL_NO_TEXTURE_ARB;
-    int depth_texture_format = WGL_NO_TEXTURE_ARB;
-    bool mipmap = false;
-    GLenum gl_target = GL_TEXTURE_2D;  // of bound textures
-    GLenum colour_storage = 0;         // bound colour texture / own colour texture
-    bool drawable_given = false;
-    Context* context = nullptr;
-    // What BindTexImage made the buffer's contents; the generation counts new storage.
-    GLuint colour_texture = 0;
-    GLuint depth_texture = 0;
-    unsigned int colour_generation = 0;
-    unsigned int depth_generation = 0;
-  };
   // A buffer's context: the state of its captures, drawn in the host, the window system's
   // context that was current when it was made.
   struct Context {
-    Buffer* buffer = nullptr;
+    bool made = false;
     PlatformHandle host = 0;
     PlatformHandle host_drawable = 0;
+    GLint host_draw_framebuffer = -1;  // the host's framebuffers, read at the first capture
+    GLint host_read_framebuffer = -1;
     bool shared = false;  // shares the host's objects (ShareObjects); else has a namespace of its own
     bool used = false;
     GLuint framebuffer = 0;
@@ -195,31 +163,40 @@ class FboRenderPlatform : public RenderPlatform {
     GLuint attached_depth = 0;
     bool complete = false;
   };
-
-  // The framebuffers bound in a host context outside captures, read at its first capture.
-  struct Host {
-    GLint draw_framebuffer = 0;
-    GLint read_framebuffer = 0;
+  struct Buffer {
+    Format format;
+    int width = 0;
+    int height = 0;
+    int texture_target = WGL_NO_TEXTURE_ARB;
+    int texture_format = WGL_NO_TEXTURE_ARB;
+    int depth_texture_format = WGL_NO_TEXTURE_ARB;
+    bool mipmap = false;
+    GLenum gl_target = GL_TEXTURE_2D;  // of bound textures
+    GLenum colour_storage = 0;         // bound colour texture / own colour texture
+    bool drawable_given = false;
+    Context context;  // at most one
+    // What BindTexImage made the buffer's contents; the generation counts new storage.
+    GLuint colour_texture = 0;
+    GLuint depth_texture = 0;
+    unsigned int colour_generation = 0;
+    unsigned int depth_generation = 0;
   };
-
   Buffer* FindBuffer(PlatformHandle handle) const;
-  Context* FindContext(PlatformHandle handle) const;
+  Buffer* FindContext(PlatformHandle handle) const;  // the buffer whose context it is
   PlatformHandle ObjectRoot(PlatformHandle context) const;
-  bool EnterCapture(Context* context);
+  bool EnterCapture(Buffer* buffer);
   void LeaveCapture();
   bool ColourRenderable(GLenum internal_format);
   GLenum ColourStorageFor(const Format& format, int texture_format);
-  bool PrepareFramebuffer(Context* context);
-  void DestroyContext(Context* context);
+  bool PrepareFramebuffer(Buffer* buffer);
+  void DestroyContext(Buffer* buffer);
 
   bool capabilities_known_ = false;
   RenderExtensions capabilities_;
   std::unique_ptr<ContextSystem> system_;
   std::vector<Format> formats_;  // format n is formats_[n - 1]
   std::vector<std::unique_ptr<Buffer>> buffers_;
-  std::vector<std::unique_ptr<Context>> contexts_;
-  Context* capturing_ = nullptr;  // the context whose capture is under way in its host
-  std::map<PlatformHandle, Host> hosts_;
+  Buffer* capturing_ = nullptr;  // the buffer whose capture is under way in its host
   std::map<GLenum, bool> renderable_;
   // The texture that BindTexture last bound, and where: BindTexImage, which RenderTexture calls
   // right after binding, takes it from here instead of asking GL (a query waits for a driver
@@ -251,18 +228,19 @@ FboRenderPlatform::Buffer* FboRenderPlatform::FindBuffer(PlatformHandle handle) 
   return nullptr;
 }
 
-FboRenderPlatform::Context* FboRenderPlatform::FindContext(PlatformHandle handle) const {
-  for (const auto& c : contexts_)
-    if (handle != 0 && HandleOf(c.get()) == handle) return c.get();
+// A context's handle is the address of its record in the buffer.
+FboRenderPlatform::Buffer* FboRenderPlatform::FindContext(PlatformHandle handle) const {
+  for (const auto& b : buffers_)
+    if (handle != 0 && b->context.made && HandleOf(&b->context) == handle) return b.get();
   return nullptr;
 }
 
 // Contexts with the same root share objects: a buffer's context shares its host's, or has its
 // own.
 PlatformHandle FboRenderPlatform::ObjectRoot(PlatformHandle context) const {
-  const Context* c = FindContext(context);
-  if (c == nullptr) return context;
-  return c->shared ? c->host : context;
+  const Buffer* b = FindContext(context);
+  if (b == nullptr) return context;
+  return b->context.shared ? b->context.host : context;
 }
 
 const RenderExtensions& FboRenderPlatform::Extensions() {
@@ -275,11 +253,11 @@ const RenderExtensions& FboRenderPlatform::Extensions() {
 
 // During a capture, the buffer's drawable and context; a buffer's drawable is the buffer's handle.
 PlatformHandle FboRenderPlatform::GetCurrentDrawable() {
-  return capturing_ != nullptr ? HandleOf(capturing_->buffer) : system_->CurrentDrawable();
+  return capturing_ != nullptr ? HandleOf(capturing_) : system_->CurrentDrawable();
 }
 
 PlatformHandle FboRenderPlatform::GetCurrentContext() {
-  return capturing_ != nullptr ? HandleOf(capturing_) : system_->CurrentContext();
+  return capturing_ != nullptr ? HandleOf(&capturing_->context) : system_->CurrentContext();
 }
 
 // Whether the driver can draw into a texture of this format, tried once in the current context
@@ -512,7 +490,7 @@ bool FboRenderPlatform::ReleaseBufferDrawable(PlatformHandle buffer, PlatformHan
 bool FboRenderPlatform::DestroyBuffer(PlatformHandle buffer) {
   Buffer* b = FindBuffer(buffer);
   if (b == nullptr) return false;
-  if (b->context != nullptr) DestroyContext(b->context);
+  if (b->context.made) DestroyContext(b);
   buffers_.erase(std::find_if(buffers_.begin(), buffers_.end(),
                               [&](const std::unique_ptr<Buffer>& p) { return p.get() == b; }));
   return true;
@@ -535,24 +513,22 @@ bool FboRenderPlatform::QueryBuffer(PlatformHandle buffer, int attribute, int* v
 // The context is made for the window system's context current now, its host.
 PlatformHandle FboRenderPlatform::CreateContext(PlatformHandle drawable) {
   Buffer* b = FindBuffer(drawable);
-  if (!system_->Connected() || b == nullptr || b->context != nullptr) return 0;
-  const PlatformHandle host = capturing_ != nullptr ? capturing_->host : system_->CurrentContext();
-  if (host == 0) return 0;
-  auto c = std::make_unique<Context>();
-  c->buffer = b;
-  c->host = host;
-  c->host_drawable = capturing_ != nullptr ? capturing_->host_drawable : system_->CurrentDrawable();
-  b->context = c.get();
-  contexts_.push_back(std::move(c));
-  return HandleOf(contexts_.back().get());
+  if (!system_->Connected() || b == nullptr || b->context.made) return 0;
+  Context& c = b->context;
+  c.host = capturing_ != nullptr ? capturing_->context.host : system_->CurrentContext();
+  c.host_drawable =
+      capturing_ != nullptr ? capturing_->context.host_drawable : system_->CurrentDrawable();
+  c.made = c.host != 0;
+  return c.made ? HandleOf(&c) : 0;
 }
 
 // Only with the objects of the host (or of a context sharing them), and before first use.
 bool FboRenderPlatform::ShareObjects(PlatformHandle from, PlatformHandle to) {
-  Context* c = FindContext(to);
-  if (!system_->Connected() || c == nullptr || c->used || from == 0 || from == to) return false;
-  if (ObjectRoot(from) != c->host) return false;
-  c->shared = true;
+  Buffer* b = FindContext(to);
+  if (!system_->Connected() || b == nullptr || b->context.used || from == 0 || from == to)
+    return false;
+  if (ObjectRoot(from) != b->context.host) return false;
+  b->context.shared = true;
   return true;
 }
 
@@ -561,13 +537,13 @@ bool FboRenderPlatform::ShareObjects(PlatformHandle from, PlatformHandle to) {
 // change, which the viewer and veltrane-headless never need.
 bool FboRenderPlatform::MakeCurrent(PlatformHandle drawable, PlatformHandle context) {
   if (!system_->Connected()) return drawable == 0 && context == 0;
-  Context* target = FindContext(context);
+  Buffer* target = FindContext(context);
   if (target != nullptr) {
-    if (drawable != HandleOf(target->buffer)) return false;
+    if (drawable != HandleOf(target)) return false;
     if (capturing_ == target) return PrepareFramebuffer(target);
     if (capturing_ != nullptr) LeaveCapture();
-    if (system_->CurrentContext() != target->host &&
-        !system_->MakeCurrent(target->host_drawable, target->host))
+    const Context& c = target->context;
+    if (system_->CurrentContext() != c.host && !system_->MakeCurrent(c.host_drawable, c.host))
       return false;
     return EnterCapture(target);
   }
@@ -579,12 +555,11 @@ bool FboRenderPlatform::MakeCurrent(PlatformHandle drawable, PlatformHandle cont
 // What a new context would give the capture, in the host: identity matrices, the whole buffer
 // in view, none of the capabilities the window's drawing turns on, clearing to black. All of the
 // host's state is kept (glPushAttrib, the two matrix stacks) for LeaveCapture to give back.
-bool FboRenderPlatform::EnterCapture(Context* c) {
-  auto host = hosts_.find(c->host);
-  if (host == hosts_.end()) {
-    host = hosts_.emplace(c->host, Host()).first;
-    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &host->second.draw_framebuffer);
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &host->second.read_framebuffer);
+bool FboRenderPlatform::EnterCapture(Buffer* b) {
+  Context& c = b->context;
+  if (c.host_draw_framebuffer < 0) {
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &c.host_draw_framebuffer);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &c.host_read_framebuffer);
   }
   glPushAttrib(GL_ALL_ATTRIB_BITS);
   glMatrixMode(GL_PROJECTION);
@@ -600,20 +575,20 @@ bool FboRenderPlatform::EnterCapture(Context* c) {
       GL_POLYGON_OFFSET_FILL};
   for (GLenum cap : kOff) glDisable(cap);
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-  capturing_ = c;
-  c->used = true;
-  const bool complete = PrepareFramebuffer(c);
-  glViewport(0, 0, c->buffer->width, c->buffer->height);
-  glScissor(0, 0, c->buffer->width, c->buffer->height);
+  capturing_ = b;
+  c.used = true;
+  const bool complete = PrepareFramebuffer(b);
+  glViewport(0, 0, b->width, b->height);
+  glScissor(0, 0, b->width, b->height);
   return complete;
 }
 
 // The host's framebuffers and state again, as they were when the capture began.
 void FboRenderPlatform::LeaveCapture() {
-  const Host& host = hosts_[capturing_->host];
+  const Context& c = capturing_->context;
   capturing_ = nullptr;
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(host.draw_framebuffer));
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(host.read_framebuffer));
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(c.host_draw_framebuffer));
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(c.host_read_framebuffer));
   glMatrixMode(GL_MODELVIEW);
   glPopMatrix();
   glMatrixMode(GL_PROJECTION);
@@ -623,8 +598,8 @@ void FboRenderPlatform::LeaveCapture() {
 
 // In the buffer's capture: the framebuffer object bound, made the first time, its attachments
 // following what BindTexImage made the buffer's contents.
-bool FboRenderPlatform::PrepareFramebuffer(Context* c) {
-  const Buffer* b = c->buffer;
+bool FboRenderPlatform::PrepareFramebuffer(Buffer* b) {
+  Context* c = &b->context;
   const bool first = c->framebuffer == 0;
   bool changed = first;
   if (first) glGenFramebuffers(1, &c->framebuffer);
@@ -688,9 +663,9 @@ bool FboRenderPlatform::PrepareFramebuffer(Context* c) {
 bool FboRenderPlatform::BindTexImage(PlatformHandle buffer, int which) {
   Buffer* b = FindBuffer(buffer);
   const PlatformHandle current = system_->CurrentContext();
-  if (b == nullptr || b->context == nullptr || current == 0) return false;
+  if (b == nullptr || !b->context.made || current == 0) return false;
   // The texture is drawn into in the buffer's context: it must be one object in both.
-  if (ObjectRoot(GetCurrentContext()) != ObjectRoot(HandleOf(b->context))) return false;
+  if (ObjectRoot(GetCurrentContext()) != ObjectRoot(HandleOf(&b->context))) return false;
 
   const GLuint texture = BoundTexture(b->gl_target);
   if (texture == 0) return false;
@@ -736,22 +711,21 @@ bool FboRenderPlatform::ReleaseTexImage(PlatformHandle buffer, int which) {
 
 // The framebuffer and the objects of its own are deleted in the host, when it is current; with
 // the host gone they went with it.
-void FboRenderPlatform::DestroyContext(Context* c) {
-  if (capturing_ == c) LeaveCapture();
-  if (system_->Connected() && system_->CurrentContext() == c->host) {
-    if (c->framebuffer != 0) glDeleteFramebuffers(1, &c->framebuffer);
-    if (c->own_colour != 0) glDeleteTextures(1, &c->own_colour);
-    if (c->own_depth != 0) glDeleteRenderbuffers(1, &c->own_depth);
+void FboRenderPlatform::DestroyContext(Buffer* b) {
+  if (capturing_ == b) LeaveCapture();
+  Context& c = b->context;
+  if (system_->Connected() && system_->CurrentContext() == c.host) {
+    if (c.framebuffer != 0) glDeleteFramebuffers(1, &c.framebuffer);
+    if (c.own_colour != 0) glDeleteTextures(1, &c.own_colour);
+    if (c.own_depth != 0) glDeleteRenderbuffers(1, &c.own_depth);
   }
-  if (c->buffer != nullptr) c->buffer->context = nullptr;
-  contexts_.erase(std::find_if(contexts_.begin(), contexts_.end(),
-                               [&](const std::unique_ptr<Context>& p) { return p.get() == c; }));
+  c = Context();
 }
 
 bool FboRenderPlatform::DeleteContext(PlatformHandle context) {
-  Context* c = FindContext(context);
-  if (c == nullptr) return false;
-  DestroyContext(c);
+  Buffer* b = FindContext(context);
+  if (b == nullptr) return false;
+  DestroyContext(b);
   return true;
 }
 

@@ -66,9 +66,11 @@ CGprogram CreateShaderProgram(const char* name, CGprofile profile) {
   ShaderPaths paths(name);
   CGprogram program = nullptr;
   {
-    // A compile error ends the process through the error callback; the source goes with it.
+    // A compile or link error ends the process through the error callback; the source goes with it.
     RemoveOnFatalExit expanded(paths.expanded);
     ExpandShader(paths.compressed, paths.expanded);
+    // Installed before the first program is compiled too, so that its errors are not lost.
+    cgSetErrorCallback(CgErrorCallback);
     program = cgCreateProgramFromFile(cg_context, CG_SOURCE, paths.expanded, profile, nullptr, nullptr);
   }
   std::remove(paths.expanded);

@@ -1,8 +1,10 @@
 #include "render/egl_context.h"
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "common/extension_list.h"
+#include "render/gl_debug_output.h"
 
 namespace veltrane {
 
@@ -13,13 +15,19 @@ EGLContext CreateCompatibilityContext(EGLDisplay display, EGLConfig config, EGLC
   const bool egl15 = version != nullptr && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
                      (major > 1 || (major == 1 && minor >= 5));
   if (egl15 || ExtensionListHas(eglQueryString(display, EGL_EXTENSIONS), "EGL_KHR_create_context")) {
-    const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION_KHR, 3,
-                                 EGL_CONTEXT_MINOR_VERSION_KHR, 2,
-                                 EGL_CONTEXT_OPENGL_PROFILE_MASK_KHR,
-                                 EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT_KHR,
-                                 EGL_NONE};
-    EGLContext context = eglCreateContext(display, config, share, attributes);
-    if (context != EGL_NO_CONTEXT) return context;
+    // A debug context first when asked for (gl_debug_output.h), else or failing that a plain one.
+    for (const bool debug : {DebugContexts(), false}) {
+      const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION_KHR, 3,
+                                   EGL_CONTEXT_MINOR_VERSION_KHR, 2,
+                                   EGL_CONTEXT_OPENGL_PROFILE_MASK_KHR,
+                                   EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT_KHR,
+                                   EGL_CONTEXT_FLAGS_KHR,
+                                   debug ? EGL_CONTEXT_OPENGL_DEBUG_BIT_KHR : 0,
+                                   EGL_NONE};
+      EGLContext context = eglCreateContext(display, config, share, attributes);
+      if (context != EGL_NO_CONTEXT) return context;
+      if (!debug) break;
+    }
   }
   return eglCreateContext(display, config, share, nullptr);
 }

@@ -7,7 +7,6 @@
 #include <memory>
 #include <vector>
 
-#include "common/gl_context_events.h"
 #include "render/render_capabilities.h"
 
 namespace veltrane {
@@ -19,30 +18,19 @@ PlatformHandle HandleOf(T* p) {
 }
 
 // Tight rows (alignment 1, no row length, no skips, no byte swapping) and no pixel buffer
-// object for one transfer, whatever the context has set; restored afterwards. Without it a
+// object for one transfer, whatever the context has set; all of it (the buffer binding is
+// pixel-store state too) comes back afterwards from the client attribute stack. Without it a
 // transfer of 16-bit depth values of odd width would run past the caller's buffer.
 class PixelStoreScope {
  public:
-  explicit PixelStoreScope(bool pack) : pack_(pack) {
-    const GLenum* names = pack_ ? kPack : kUnpack;
-    for (int i = 0; i < kCount; ++i) {
-      glGetIntegerv(names[i], &saved_[i]);
-      glPixelStorei(names[i], i == 0 ? 1 : 0);
-    }
-    if (GLEW_VERSION_2_1 || GLEW_ARB_pixel_buffer_object) {
-      has_buffers_ = true;
-      glGetIntegerv(pack_ ? GL_PIXEL_PACK_BUFFER_BINDING : GL_PIXEL_UNPACK_BUFFER_BINDING,
-                    &buffer_);
-      if (buffer_ != 0) glBindBuffer(pack_ ? GL_PIXEL_PACK_BUFFER : GL_PIXEL_UNPACK_BUFFER, 0);
-    }
+  explicit PixelStoreScope(bool pack) {
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    const GLenum* names = pack ? kPack : kUnpack;
+    for (int i = 0; i < kCount; ++i) glPixelStorei(names[i], i == 0 ? 1 : 0);
+    if (GLEW_VERSION_2_1 || GLEW_ARB_pixel_buffer_object)
+      glBindBuffer(pack ? GL_PIXEL_PACK_BUFFER : GL_PIXEL_UNPACK_BUFFER, 0);
   }
-  ~PixelStoreScope() {
-    const GLenum* names = pack_ ? kPack : kUnpack;
-    for (int i = 0; i < kCount; ++i) glPixelStorei(names[i], saved_[i]);
-    if (has_buffers_ && buffer_ != 0)
-      glBindBuffer(pack_ ? GL_PIXEL_PACK_BUFFER : GL_PIXEL_UNPACK_BUFFER,
-                   static_cast<GLuint>(buffer_));
-  }
+  ~PixelStoreScope() { glPopClientAttrib(); }
   PixelStoreScope(const PixelStoreScope&) = delete;
   PixelStoreScope& operator=(const PixelStoreScope&) = delete;
 
@@ -56,10 +44,6 @@ class PixelStoreScope {
                                              GL_UNPACK_SKIP_ROWS,  GL_UNPACK_SKIP_PIXELS,
                                              GL_UNPACK_SWAP_BYTES, GL_UNPACK_IMAGE_HEIGHT,
                                              GL_UNPACK_SKIP_IMAGES};
-  bool pack_;
-  bool has_buffers_ = false;
-  GLint saved_[kCount] = {0};
-  GLint buffer_ = 0;
 };
 
 // The internal format of a colour layout: channels 1..4, float or normalised, wide = 32-bit
@@ -160,30 +144,15 @@ class FboRenderPlatform : public RenderPlatform {
     bool bind_depth = false;
     bool operator==(const Format& o) const;
   };
-  struct Context;
-  struct Buffer {
-    Format format;
-    int width = 0;
-    int height = 0;
-    int texture_target = WGL_NO_TEXTURE_ARB;
-    int texture_format = WGL_NO_TEXTURE_ARB;
-    int depth_texture_format = WGL_NO_TEXTURE_ARB;
-    bool mipmap = false;
-    GLenum gl_target = GL_TEXTURE_2D;  // of bound textures
-    GLenum colour_storage = 0;         // bound colour texture / own colour texture
-    PlatformHandle drawable = 0;
-    bool drawable_given = false;
-    Context* context = nullptr;
-    // What BindTexImage made the buffer's contents; the generation counts new storage.
-    GLuint colour_texture = 0;
-    GLuint depth_texture = 0;
-    unsigned int colour_generation = 0;
-    unsigned int depth_generation = 0;
-  };
+  // A buffer's context: the state of its captures, drawn in the host, the window system's
+  // context that was current when it was made.
   struct Context {
-    PlatformHandle native = 0;
-    Buffer* buffer = nullptr;
-    PlatformHandle share_root = 0;  // the outside context whose objects it shares
+    bool made = false;
+    PlatformHandle host = 0;
+    PlatformHandle host_drawable = 0;
+    GLint host_draw_framebuffer = -1;  // the host's framebuffers, read at the first capture
+    GLint host_read_framebuffer = -1;
+    bool shared = false;  // shares the host's objects (ShareObjects); else has a namespace of its own
     bool used = false;
     GLuint framebuffer = 0;
     GLuint own_colour = 0;       // texture
@@ -194,23 +163,40 @@ class FboRenderPlatform : public RenderPlatform {
     GLuint attached_depth = 0;
     bool complete = false;
   };
-
+  struct Buffer {
+    Format format;
+    int width = 0;
+    int height = 0;
+    int texture_target = WGL_NO_TEXTURE_ARB;
+    int texture_format = WGL_NO_TEXTURE_ARB;
+    int depth_texture_format = WGL_NO_TEXTURE_ARB;
+    bool mipmap = false;
+    GLenum gl_target = GL_TEXTURE_2D;  // of bound textures
+    GLenum colour_storage = 0;         // bound colour texture / own colour texture
+    bool drawable_given = false;
+    Context context;  // at most one
+    // What BindTexImage made the buffer's contents; the generation counts new storage.
+    GLuint colour_texture = 0;
+    GLuint depth_texture = 0;
+    unsigned int colour_generation = 0;
+    unsigned int depth_generation = 0;
+  };
   Buffer* FindBuffer(PlatformHandle handle) const;
-  Context* FindContext(PlatformHandle handle) const;
-  Context* FindContextByNative(PlatformHandle native) const;
-  PlatformHandle ShareRoot(PlatformHandle native) const;
+  Buffer* FindContext(PlatformHandle handle) const;  // the buffer whose context it is
+  PlatformHandle ObjectRoot(PlatformHandle context) const;
+  bool EnterCapture(Buffer* buffer);
+  void LeaveCapture();
   bool ColourRenderable(GLenum internal_format);
   GLenum ColourStorageFor(const Format& format, int texture_format);
-  bool PrepareFramebuffer(Context* context);
-  void DestroyContextObjects(Context* context);
-  void DestroyContext(Context* context);
+  bool PrepareFramebuffer(Buffer* buffer);
+  void DestroyContext(Buffer* buffer);
 
   bool capabilities_known_ = false;
-  RenderCapabilities capabilities_;
+  RenderExtensions capabilities_;
   std::unique_ptr<ContextSystem> system_;
   std::vector<Format> formats_;  // format n is formats_[n - 1]
   std::vector<std::unique_ptr<Buffer>> buffers_;
-  std::vector<std::unique_ptr<Context>> contexts_;
+  Buffer* capturing_ = nullptr;  // the buffer whose capture is under way in its host
   std::map<GLenum, bool> renderable_;
   // The texture that BindTexture last bound, and where: BindTexImage, which RenderTexture calls
   // right after binding, takes it from here instead of asking GL (a query waits for a driver
@@ -242,41 +228,36 @@ FboRenderPlatform::Buffer* FboRenderPlatform::FindBuffer(PlatformHandle handle) 
   return nullptr;
 }
 
-FboRenderPlatform::Context* FboRenderPlatform::FindContext(PlatformHandle handle) const {
-  for (const auto& c : contexts_)
-    if (handle != 0 && HandleOf(c.get()) == handle) return c.get();
+// A context's handle is the address of its record in the buffer.
+FboRenderPlatform::Buffer* FboRenderPlatform::FindContext(PlatformHandle handle) const {
+  for (const auto& b : buffers_)
+    if (handle != 0 && b->context.made && HandleOf(&b->context) == handle) return b.get();
   return nullptr;
 }
 
-FboRenderPlatform::Context* FboRenderPlatform::FindContextByNative(PlatformHandle native) const {
-  for (const auto& c : contexts_)
-    if (native != 0 && c->native == native) return c.get();
-  return nullptr;
-}
-
-// Contexts with the same root share objects.
-PlatformHandle FboRenderPlatform::ShareRoot(PlatformHandle native) const {
-  const Context* c = FindContextByNative(native);
-  if (c != nullptr && c->share_root != 0) return c->share_root;
-  return native;
+// Contexts with the same root share objects: a buffer's context shares its host's, or has its
+// own.
+PlatformHandle FboRenderPlatform::ObjectRoot(PlatformHandle context) const {
+  const Buffer* b = FindContext(context);
+  if (b == nullptr) return context;
+  return b->context.shared ? b->context.host : context;
 }
 
 const RenderExtensions& FboRenderPlatform::Extensions() {
   if (!capabilities_known_ && system_->CurrentContext() != 0) {
-    capabilities_ = QueryRenderCapabilities(true, system_->OffscreenContexts());
+    capabilities_ = QueryRenderCapabilities(true);
     capabilities_known_ = true;
   }
-  return capabilities_.extensions;
+  return capabilities_;
 }
 
+// During a capture, the buffer's drawable and context; a buffer's drawable is the buffer's handle.
 PlatformHandle FboRenderPlatform::GetCurrentDrawable() {
-  return system_->CurrentDrawable();
+  return capturing_ != nullptr ? HandleOf(capturing_) : system_->CurrentDrawable();
 }
 
 PlatformHandle FboRenderPlatform::GetCurrentContext() {
-  const PlatformHandle native = system_->CurrentContext();
-  Context* ours = FindContextByNative(native);
-  return ours != nullptr ? HandleOf(ours) : native;
+  return capturing_ != nullptr ? HandleOf(&capturing_->context) : system_->CurrentContext();
 }
 
 // Whether the driver can draw into a texture of this format, tried once in the current context
@@ -488,9 +469,6 @@ PlatformHandle FboRenderPlatform::CreateBuffer(PlatformHandle drawable, int form
 
   b->colour_storage = ColourStorageFor(b->format, b->texture_format);
   if (b->colour_storage == 0) return 0;
-
-  b->drawable = system_->CreateDrawable();
-  if (b->drawable == 0) return 0;
   buffers_.push_back(std::move(b));
   return HandleOf(buffers_.back().get());
 }
@@ -499,13 +477,12 @@ PlatformHandle FboRenderPlatform::GetBufferDrawable(PlatformHandle buffer) {
   Buffer* b = FindBuffer(buffer);
   if (b == nullptr) return 0;
   b->drawable_given = true;
-  return b->drawable;
+  return buffer;
 }
 
 bool FboRenderPlatform::ReleaseBufferDrawable(PlatformHandle buffer, PlatformHandle drawable) {
   Buffer* b = FindBuffer(buffer);
-  if (b == nullptr || !b->drawable_given || drawable != b->drawable)
-    return false;
+  if (b == nullptr || !b->drawable_given || drawable != buffer) return false;
   b->drawable_given = false;
   return true;
 }
@@ -513,8 +490,7 @@ bool FboRenderPlatform::ReleaseBufferDrawable(PlatformHandle buffer, PlatformHan
 bool FboRenderPlatform::DestroyBuffer(PlatformHandle buffer) {
   Buffer* b = FindBuffer(buffer);
   if (b == nullptr) return false;
-  if (b->context != nullptr) DestroyContext(b->context);
-  system_->DestroyDrawable(b->drawable);
+  if (b->context.made) DestroyContext(b);
   buffers_.erase(std::find_if(buffers_.begin(), buffers_.end(),
                               [&](const std::unique_ptr<Buffer>& p) { return p.get() == b; }));
   return true;
@@ -534,86 +510,105 @@ bool FboRenderPlatform::QueryBuffer(PlatformHandle buffer, int attribute, int* v
   }
 }
 
+// The context is made for the window system's context current now, its host.
 PlatformHandle FboRenderPlatform::CreateContext(PlatformHandle drawable) {
-  if (!system_->Connected() || drawable == 0) return 0;
-  Buffer* b = nullptr;
-  for (const auto& candidate : buffers_)
-    if (candidate->drawable == drawable) b = candidate.get();
-  if (b == nullptr || b->context != nullptr) return 0;
-
-  const PlatformHandle native = system_->CreateContext(drawable, 0);
-  if (native == 0) return 0;
-  auto c = std::make_unique<Context>();
-  c->native = native;
-  c->buffer = b;
-  b->context = c.get();
-  contexts_.push_back(std::move(c));
-  return HandleOf(contexts_.back().get());
+  Buffer* b = FindBuffer(drawable);
+  if (!system_->Connected() || b == nullptr || b->context.made) return 0;
+  Context& c = b->context;
+  c.host = capturing_ != nullptr ? capturing_->context.host : system_->CurrentContext();
+  c.host_drawable =
+      capturing_ != nullptr ? capturing_->context.host_drawable : system_->CurrentDrawable();
+  c.made = c.host != 0;
+  return c.made ? HandleOf(&c) : 0;
 }
 
-// Sharing is given at creation only: the context, not used yet, is made again with `from` as
-// its share list.
+// Only with the objects of the host (or of a context sharing them), and before first use.
 bool FboRenderPlatform::ShareObjects(PlatformHandle from, PlatformHandle to) {
-  Context* c = FindContext(to);
-  if (!system_->Connected() || c == nullptr || c->used || from == 0 || from == to) return false;
-  const Context* source = FindContext(from);
-  const PlatformHandle share = source != nullptr ? source->native : from;
-  const PlatformHandle native = system_->CreateContext(c->buffer->drawable, share);
-  if (native == 0) return false;
-  system_->DestroyContext(c->native);
-  NotifyGlContextDestroyed(reinterpret_cast<const void*>(c->native));
-  c->native = native;
-  c->share_root = ShareRoot(share);
+  Buffer* b = FindContext(to);
+  if (!system_->Connected() || b == nullptr || b->context.used || from == 0 || from == to)
+    return false;
+  if (ObjectRoot(from) != b->context.host) return false;
+  b->context.shared = true;
   return true;
 }
 
+// Making a buffer's context current starts a capture in its host; making anything else current
+// ends the capture under way. The window system is asked only when its current context must
+// change, which the viewer and veltrane-headless never need.
 bool FboRenderPlatform::MakeCurrent(PlatformHandle drawable, PlatformHandle context) {
   if (!system_->Connected()) return drawable == 0 && context == 0;
-  Context* target = FindContext(context);
-  if (target != nullptr && (target->buffer == nullptr || drawable != target->buffer->drawable))
-    return false;
-  const PlatformHandle native = target != nullptr ? target->native : context;
-
-  const PlatformHandle old = system_->CurrentContext();
-  if (old != 0 && old == native && system_->IsCurrent(drawable, native))
-    return target != nullptr ? PrepareFramebuffer(target) : true;
-
-  // Hand-over of what the old context drew (see the header).
-  GLsync fence = nullptr;
-  if (old != 0 && old != native) {
-    if (native != 0 && capabilities_.fence_sync && ShareRoot(old) == ShareRoot(native)) {
-      fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
-      glFlush();
-    } else if (FindContextByNative(old) != nullptr) {
-      glFinish();
-    }
+  Buffer* target = FindContext(context);
+  if (target != nullptr) {
+    if (drawable != HandleOf(target)) return false;
+    if (capturing_ == target) return PrepareFramebuffer(target);
+    if (capturing_ != nullptr) LeaveCapture();
+    const Context& c = target->context;
+    if (system_->CurrentContext() != c.host && !system_->MakeCurrent(c.host_drawable, c.host))
+      return false;
+    return EnterCapture(target);
   }
-  if (!system_->MakeCurrent(drawable, native)) {
-    if (fence != nullptr) glDeleteSync(fence);
-    return false;
-  }
-  if (fence != nullptr) {
-    glWaitSync(fence, 0, GL_TIMEOUT_IGNORED);
-    glDeleteSync(fence);
-  }
-  if (target == nullptr) return true;
-  target->used = true;
-  return PrepareFramebuffer(target);
+  if (capturing_ != nullptr) LeaveCapture();
+  if (context != 0 && system_->IsCurrent(drawable, context)) return true;
+  return system_->MakeCurrent(drawable, context);
 }
 
-// In the buffer's context, current: the framebuffer object bound, made and sized the first
-// time, its attachments following what BindTexImage made the buffer's contents.
-bool FboRenderPlatform::PrepareFramebuffer(Context* c) {
-  const Buffer* b = c->buffer;
+// What a new context would give the capture, in the host: identity matrices, the whole buffer
+// in view, none of the capabilities the window's drawing turns on, clearing to black. All of the
+// host's state is kept (glPushAttrib, the two matrix stacks) for LeaveCapture to give back.
+bool FboRenderPlatform::EnterCapture(Buffer* b) {
+  Context& c = b->context;
+  if (c.host_draw_framebuffer < 0) {
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &c.host_draw_framebuffer);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &c.host_read_framebuffer);
+  }
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  static const GLenum kOff[] = {
+      GL_LIGHTING,     GL_LIGHT0,       GL_DEPTH_TEST,   GL_CULL_FACE,          GL_BLEND,
+      GL_ALPHA_TEST,   GL_STENCIL_TEST, GL_SCISSOR_TEST, GL_FOG,                GL_COLOR_MATERIAL,
+      GL_NORMALIZE,    GL_TEXTURE_2D,   GL_TEXTURE_RECTANGLE, GL_TEXTURE_CUBE_MAP,
+      GL_POLYGON_OFFSET_FILL};
+  for (GLenum cap : kOff) glDisable(cap);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  capturing_ = b;
+  c.used = true;
+  const bool complete = PrepareFramebuffer(b);
+  glViewport(0, 0, b->width, b->height);
+  glScissor(0, 0, b->width, b->height);
+  return complete;
+}
+
+// The host's framebuffers and state again, as they were when the capture began.
+void FboRenderPlatform::LeaveCapture() {
+  const Context& c = capturing_->context;
+  capturing_ = nullptr;
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(c.host_draw_framebuffer));
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(c.host_read_framebuffer));
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glPopAttrib();
+}
+
+// In the buffer's capture: the framebuffer object bound, made the first time, its attachments
+// following what BindTexImage made the buffer's contents.
+bool FboRenderPlatform::PrepareFramebuffer(Buffer* b) {
+  Context* c = &b->context;
   const bool first = c->framebuffer == 0;
   bool changed = first;
   if (first) glGenFramebuffers(1, &c->framebuffer);
   glBindFramebuffer(GL_FRAMEBUFFER, c->framebuffer);
 
   if (first) {
+    // The bindings made here go with the capture's state (LeaveCapture); within the capture
+    // they are left as a new context has them.
     if (b->texture_format == WGL_NO_TEXTURE_ARB) {
-      GLint old_texture = 0;
-      glGetIntegerv(GL_TEXTURE_BINDING_2D, &old_texture);
       glGenTextures(1, &c->own_colour);
       glBindTexture(GL_TEXTURE_2D, c->own_colour);
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -623,29 +618,23 @@ bool FboRenderPlatform::PrepareFramebuffer(Context* c) {
         glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(b->colour_storage), b->width, b->height,
                      0, GL_RGBA, GL_FLOAT, nullptr);
       }
-      glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(old_texture));
+      glBindTexture(GL_TEXTURE_2D, 0);
       glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, c->own_colour, 0);
     }
     const int depth = b->format.depth_bits, stencil = b->format.stencil_bits;
     if (b->depth_texture_format == WGL_NO_TEXTURE_ARB && (depth > 0 || stencil > 0)) {
-      GLint old_renderbuffer = 0;
-      glGetIntegerv(GL_RENDERBUFFER_BINDING, &old_renderbuffer);
       glGenRenderbuffers(1, &c->own_depth);
       glBindRenderbuffer(GL_RENDERBUFFER, c->own_depth);
       const GLenum storage = depth > 0 && stencil > 0 ? GL_DEPTH24_STENCIL8
                              : depth > 0              ? GL_DEPTH_COMPONENT24
                                                       : GL_STENCIL_INDEX8;
       glRenderbufferStorage(GL_RENDERBUFFER, storage, b->width, b->height);
-      glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(old_renderbuffer));
+      glBindRenderbuffer(GL_RENDERBUFFER, 0);
       const GLenum attachment = depth > 0 && stencil > 0 ? GL_DEPTH_STENCIL_ATTACHMENT
                                 : depth > 0              ? GL_DEPTH_ATTACHMENT
                                                          : GL_STENCIL_ATTACHMENT;
       glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, c->own_depth);
     }
-    // A new context's viewport and scissor box are the size of the drawable it was first made
-    // current on (the 1 x 1 pbuffer here): both become the target's.
-    glViewport(0, 0, b->width, b->height);
-    glScissor(0, 0, b->width, b->height);
   }
 
   if (b->texture_format != WGL_NO_TEXTURE_ARB &&
@@ -674,9 +663,9 @@ bool FboRenderPlatform::PrepareFramebuffer(Context* c) {
 bool FboRenderPlatform::BindTexImage(PlatformHandle buffer, int which) {
   Buffer* b = FindBuffer(buffer);
   const PlatformHandle current = system_->CurrentContext();
-  if (b == nullptr || b->context == nullptr || current == 0) return false;
+  if (b == nullptr || !b->context.made || current == 0) return false;
   // The texture is drawn into in the buffer's context: it must be one object in both.
-  if (ShareRoot(current) != ShareRoot(b->context->native)) return false;
+  if (ObjectRoot(GetCurrentContext()) != ObjectRoot(HandleOf(&b->context))) return false;
 
   const GLuint texture = BoundTexture(b->gl_target);
   if (texture == 0) return false;
@@ -720,38 +709,23 @@ bool FboRenderPlatform::ReleaseTexImage(PlatformHandle buffer, int which) {
   return false;
 }
 
-// The framebuffer and the objects of its own are deleted in their context, made current for a
-// moment on the buffer's drawable.
-void FboRenderPlatform::DestroyContextObjects(Context* c) {
-  if (c->framebuffer == 0 && c->own_colour == 0 && c->own_depth == 0) return;
-  if (!system_->Connected() || c->buffer == nullptr) return;
-  const PlatformHandle previous = system_->CurrentContext();
-  const PlatformHandle previous_drawable = system_->CurrentDrawable();
-  if (previous != c->native && !system_->MakeCurrent(c->buffer->drawable, c->native)) return;
-  if (c->framebuffer != 0) glDeleteFramebuffers(1, &c->framebuffer);
-  if (c->own_colour != 0) glDeleteTextures(1, &c->own_colour);
-  if (c->own_depth != 0) glDeleteRenderbuffers(1, &c->own_depth);
-  c->framebuffer = c->own_colour = c->own_depth = 0;
-  if (previous == c->native) return;
-  system_->MakeCurrent(previous != 0 ? previous_drawable : 0, previous);
-}
-
-void FboRenderPlatform::DestroyContext(Context* c) {
-  DestroyContextObjects(c);
-  if (system_->Connected()) {
-    if (system_->CurrentContext() == c->native) system_->MakeCurrent(0, 0);
-    system_->DestroyContext(c->native);
-    NotifyGlContextDestroyed(reinterpret_cast<const void*>(c->native));
+// The framebuffer and the objects of its own are deleted in the host, when it is current; with
+// the host gone they went with it.
+void FboRenderPlatform::DestroyContext(Buffer* b) {
+  if (capturing_ == b) LeaveCapture();
+  Context& c = b->context;
+  if (system_->Connected() && system_->CurrentContext() == c.host) {
+    if (c.framebuffer != 0) glDeleteFramebuffers(1, &c.framebuffer);
+    if (c.own_colour != 0) glDeleteTextures(1, &c.own_colour);
+    if (c.own_depth != 0) glDeleteRenderbuffers(1, &c.own_depth);
   }
-  if (c->buffer != nullptr) c->buffer->context = nullptr;
-  contexts_.erase(std::find_if(contexts_.begin(), contexts_.end(),
-                               [&](const std::unique_ptr<Context>& p) { return p.get() == c; }));
+  c = Context();
 }
 
 bool FboRenderPlatform::DeleteContext(PlatformHandle context) {
-  Context* c = FindContext(context);
-  if (c == nullptr) return false;
-  DestroyContext(c);
+  Buffer* b = FindContext(context);
+  if (b == nullptr) return false;
+  DestroyContext(b);
   return true;
 }
 
@@ -765,14 +739,14 @@ void FboRenderPlatform::DeleteTexture(unsigned int name) { glDeleteTextures(1, &
 
 void FboRenderPlatform::BindTexture(unsigned int target, unsigned int name) {
   glBindTexture(target, name);
-  last_binding_ = {system_->CurrentContext(), target, name};
+  last_binding_ = {GetCurrentContext(), target, name};
 }
 
 // The texture bound to the target on the active unit of the current context.
 GLuint FboRenderPlatform::BoundTexture(GLenum target) {
   const LastBinding last = last_binding_;
   last_binding_ = LastBinding();
-  if (last.target == target && last.context != 0 && last.context == system_->CurrentContext())
+  if (last.target == target && last.context != 0 && last.context == GetCurrentContext())
     return last.name;
   GLint name = 0;
   glGetIntegerv(target == GL_TEXTURE_RECTANGLE ? GL_TEXTURE_BINDING_RECTANGLE

@@ -1,5 +1,5 @@
-// RenderPlatform over any window system that gives contexts sharing objects with the window's
-// context (context_system.h), drawing into framebuffer objects.
+// RenderPlatform over any window system (context_system.h): render targets are framebuffer
+// objects drawn in the window's own context.
 //
 // How the pbuffer model maps onto it:
 // - A pixel format is a record kept here, decoded from the attribute list: colour bits (the
@@ -8,14 +8,21 @@
 //   when any depth is asked for, stencil 8 likewise, and which bind attributes were asked for.
 //   A list the driver cannot render (float without float textures, rectangle binding without
 //   rectangle textures, more than 32 bits, depth above 24, stencil above 8) matches no format.
-// - An offscreen buffer is a record of size, format and the buffer attribute list, with a
-//   drawable of the window system's (a 1 x 1 GLX pbuffer; nothing under EGL) for its context to
-//   be current on. Nothing is ever drawn into that drawable.
-// - Its context is a context of the window system; ShareObjects re-creates it with the window's
-//   context as its share list (GLX and EGL give sharing at creation only). In that context a
-//   framebuffer object stands for the pbuffer's surfaces: created, and its viewport set to the
-//   whole buffer, the first time the context is made current, and bound again every time it is
-//   made current.
+// - An offscreen buffer is a record of size, format and the buffer attribute list; its handle is
+//   its drawable too.
+// - Its context is no context of the window system's but the state of its captures, drawn in
+//   the host: the window system's context that was current when it was made (the window's, or
+//   veltrane-headless's). ShareObjects means sharing the host's objects, which binding needs.
+//   A framebuffer object stands for the buffer's surfaces, made at the first capture.
+// - Making the buffer's context current begins a capture in the host: the host's state is kept
+//   (glPushAttrib of everything, both matrix stacks pushed) and the capture gets what a new
+//   context would have: identity projection and model-view, the whole buffer as viewport and
+//   scissor box, lighting, depth test, face culling, blending and the other tests off, black
+//   clear colour, the framebuffer object bound. Making anything else current ends it: the
+//   host's framebuffers (read at its first capture) and state come back. Only a change of the
+//   window system's context reaches the window system, so a frame of the viewer or of
+//   veltrane-headless makes none, and nothing has to be handed over between contexts. State set
+//   in a capture lasts until its end, not to the next capture.
 // - WGL_TEXTURE_FORMAT_ARB / WGL_TEXTURE_TARGET_ARB give the storage of the bound texture:
 //   WGL_TEXTURE_FLOAT_R/RG/RGB/RGBA_NV give GL_R/RG/RGB/RGBA 32F or 16F, WGL_TEXTURE_RGB_ARB and
 //   WGL_TEXTURE_RGBA_ARB the float formats of that layout for a float pixel format and
@@ -30,14 +37,8 @@
 //   WGL_DEPTH_COMPONENT_NV does the same with the depth attachment. Binding needs a context that
 //   shares objects with the buffer's.
 // - Without a texture format (UpdateByCopy) the framebuffer has colour storage of its own, a
-//   texture made in the buffer's context; depth and stencil are a renderbuffer of its own unless
+//   texture made in the first capture; depth and stencil are a renderbuffer of its own unless
 //   a depth texture is bound.
-// - Hand-over: when the current context changes between two contexts that share objects, the
-//   old one gets a fence (glFenceSync, glFlush) that the new one waits for (glWaitSync) before
-//   anything else runs in it; without fences, or between contexts that do not share, a buffer's
-//   context is finished (glFinish) before it is left. Together with binding the texture again
-//   in the window's context (RenderTexture does that in EndCapture) this is what GL's rules on
-//   shared objects ask for the drawing to be seen there.
 // - A buffer has at most one context.
 #pragma once
 

@@ -1,6 +1,5 @@
-// The GLX side of RenderPlatform: GLX contexts that share objects with the window's context,
-// each current on a 1 x 1 GLX pbuffer of its own, drawing into framebuffer objects
-// (fbo_render_platform.h).
+// The GLX side of RenderPlatform: render targets drawn as framebuffer objects in the window's
+// GLX context (fbo_render_platform.h).
 #pragma once
 
 #include "render/render_platform.h"

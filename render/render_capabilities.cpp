@@ -4,9 +4,9 @@
 
 namespace veltrane {
 
-RenderCapabilities QueryRenderCapabilities(bool context_current, bool offscreen_contexts) {
-  RenderCapabilities caps;
-  if (!context_current) return caps;
+RenderExtensions QueryRenderCapabilities(bool context_current) {
+  RenderExtensions ext;
+  if (!context_current) return ext;
 
   // The entry points are GLEW's: without glewInit they are missing, and so is everything here.
   const bool fbo = (GLEW_VERSION_3_0 || GLEW_ARB_framebuffer_object) &&
@@ -15,10 +15,9 @@ RenderCapabilities QueryRenderCapabilities(bool context_current, bool offscreen_
   const bool rectangle = GLEW_VERSION_3_1 || GLEW_ARB_texture_rectangle ||
                          GLEW_EXT_texture_rectangle || GLEW_NV_texture_rectangle;
 
-  RenderExtensions& ext = caps.extensions;
-  ext.wgl_arb_pbuffer = fbo && offscreen_contexts;
-  ext.wgl_arb_pixel_format = fbo && offscreen_contexts;
-  ext.wgl_arb_render_texture = fbo && offscreen_contexts;
+  ext.wgl_arb_pbuffer = fbo;
+  ext.wgl_arb_pixel_format = fbo;
+  ext.wgl_arb_render_texture = fbo;
   ext.nv_float_buffer = fbo && float_textures && rectangle;
   ext.ati_pixel_format_float = fbo && float_textures;
   ext.ati_texture_float = float_textures;
@@ -27,9 +26,7 @@ RenderCapabilities QueryRenderCapabilities(bool context_current, bool offscreen_
   ext.sgis_generate_mipmap = GLEW_VERSION_1_4 || GLEW_SGIS_generate_mipmap;
   ext.ext_texture_filter_anisotropic =
       GLEW_VERSION_4_6 || GLEW_ARB_texture_filter_anisotropic || GLEW_EXT_texture_filter_anisotropic;
-  caps.fence_sync = (GLEW_VERSION_3_2 || GLEW_ARB_sync) && glFenceSync != nullptr &&
-                    glWaitSync != nullptr && glDeleteSync != nullptr;
-  return caps;
+  return ext;
 }
 
 }  // namespace veltrane

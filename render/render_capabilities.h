@@ -1,10 +1,8 @@
 // The extension questions of the render-to-texture model, answered from what a modern GL
-// driver offers through GLEW (glewInit must have run on a current context) and from whether the
-// window system can make offscreen contexts (GLX 1.3; EGL with surfaceless contexts):
+// driver offers through GLEW (glewInit must have run on a current context):
 //
 //   WGL_ARB_pbuffer, WGL_ARB_pixel_format,      framebuffer objects (GL 3.0 or
-//   WGL_ARB_render_texture                      GL_ARB_framebuffer_object) and offscreen
-//                                                contexts
+//   WGL_ARB_render_texture                      GL_ARB_framebuffer_object)
 //   GL_NV_float_buffer                           float colour-renderable textures (GL 3.0 or
 //                                                GL_ARB_texture_float, with framebuffer
 //                                                objects) and rectangle textures
@@ -22,12 +20,7 @@
 
 namespace veltrane {
 
-struct RenderCapabilities {
-  RenderExtensions extensions;
-  bool fence_sync = false;  // GL 3.2 or GL_ARB_sync: hand-over between contexts by fences
-};
-
 // Needs a current context; everything false without one (`context_current` false).
-RenderCapabilities QueryRenderCapabilities(bool context_current, bool offscreen_contexts);
+RenderExtensions QueryRenderCapabilities(bool context_current);
 
 }  // namespace veltrane

@@ -5,9 +5,9 @@
 // buffer of that format gets a context of its own, and the buffer's colour (or depth) contents
 // are bound as the image of a texture. The attribute names are kept as our own constants
 // below; their values are ours and mean nothing to any window system. On Linux the model is
-// realised with contexts drawing into framebuffer objects (fbo_render_platform.h), of GLX for
-// the viewer (glx_render_platform.h) or of EGL without a window (egl_render_platform.h); tests
-// use a fake that records every call.
+// realised with framebuffer objects drawn in the window's own context (fbo_render_platform.h),
+// a GLX one for the viewer (glx_render_platform.h) or an EGL one without a window
+// (egl_render_platform.h); tests use a fake that records every call.
 //
 // Handles are opaque non-zero values; 0 is "none". A drawable stands for the device context of
 // the model (what a context is made current on).

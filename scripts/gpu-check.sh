@@ -12,10 +12,13 @@
 # - The EGL route, which needs no display: veltrane-headless on NVIDIA's EGL (glvnd's vendor
 #   file for NVIDIA, 10_nvidia.json, through __EGL_VENDOR_LIBRARY_FILENAMES, with the driver's
 #   libraries from /usr/local/nvidia/lib64 or wherever the machine keeps them). It lists the EGL
-#   devices, prints GL_RENDERER and GL_VERSION, runs the render-target and light-map equality
+#   devices, prints GL_RENDERER and GL_VERSION (two frames in a debug context, where the driver
+#   must report no GL error), runs the render-target and light-map equality
 #   tests and the frame-queries test on the EGL platform, runs the "p" benchmark (100 frames,
 #   every frame relit) five times at 512 x 512 and at 1024 x 1024 with N = 25 and at 512 x 512
-#   with N = 5 and 10, and saves a screenshot of each size. Failures here fail the check.
+#   with N = 5 and 10, and saves a screenshot of each size. Failures here fail the check, and
+#   so does any error line in the output of these steps (errors_in below), whatever the exit
+#   status.
 # - The GLX route: Xvfb (Mesa serves GLX on the server side) with
 #   __GLX_VENDOR_LIBRARY_NAME=nvidia. NVIDIA's GLX needs its own server-side extension, which
 #   only an X server with NVIDIA's display driver has, so on a headless machine this route ends
@@ -73,6 +76,20 @@ say() { echo "$*" | tee -a "$summary"; }
 step() { say "== $*"; }
 failures=0
 failed() { say "FAILED: $*"; failures=$((failures + 1)); }
+# A step whose output holds an error line fails even when its programs ended with status 0: a
+# shader that does not compile ("Cg error, exiting...", "Invalid program handle."), a render
+# target that cannot be made ("RenderTexture Error", "... creation error"), a capture that
+# failed ("Error in ..."), an error the driver reported ("GL error"), a "[Function]: ..."
+# fault report. Test names that merely contain the word (CompileErrorReaches...) do not count.
+error_pattern='(^|[^[:alnum:]_])[Ee][Rr][Rr][Oo][Rr]([^[:alnum:]_]|$)|Invalid program handle|exiting\.\.\.|^\[[A-Za-z_:]+\]:'
+errors_in() {  # errors_in STEP FILE...: fails STEP when any FILE holds an error line
+  local step=$1 lines
+  shift
+  lines=$(grep -HnE "$error_pattern" "$@" 2>/dev/null | grep -v '^[^:]*:[0-9]*:\[ *\(RUN\|OK\|PASSED\) *\]' | head -3)
+  [ -z "$lines" ] && return 0
+  failed "$step: error lines in its output: $(echo "$lines" | tr '\n' ';')"
+  return 1
+}
 
 # 1. The packages, into a private prefix. dpkg -x where there is dpkg, else ar and tar.
 root=${VELTRANE_GPU_ROOT:-/tmp/veltrane-gpu-root}
@@ -170,8 +187,9 @@ fi
 (cd "$build/run-512" && env -u DISPLAY "$build/veltrane-headless" --list-devices) >"$out/egl-devices.txt" 2>&1 ||
   failed "veltrane-headless --list-devices (see egl-devices.txt)"
 say "EGL devices: $(tr '\n' ';' <"$out/egl-devices.txt")"
-if (cd "$build/run-512" && env -u DISPLAY "$build/veltrane-headless" --frames 2) \
+if (cd "$build/run-512" && env -u DISPLAY "$build/veltrane-headless" --frames 2 --gl-debug) \
      >"$out/egl-start.out" 2>"$out/egl-start.err"; then
+  errors_in "veltrane-headless start-up" "$out/egl-start.out" "$out/egl-start.err"
   say "EGL: $(sed -n 's/^EGL: //p' "$out/egl-start.out")"
   say "renderer: $(sed -n 's/^GL_RENDERER: //p' "$out/egl-start.out")"
   say "version: $(sed -n 's/^GL_VERSION: //p' "$out/egl-start.out")"
@@ -183,13 +201,15 @@ fi
 step "EGL tests"
 if (cd "$build/tests" && env -u DISPLAY VELTRANE_TEST_GL=egl VELTRANE_SOURCE_DIR=$repo ./veltrane_app_tests \
       --gtest_filter='ViewerStartupTest.*:FrameQueriesTest.*') >"$out/egl-app-tests.log" 2>&1; then
-  say "light-map equality and frame queries on EGL: passed"
+  errors_in "app tests on EGL" "$out/egl-app-tests.log" &&
+    say "light-map equality and frame queries on EGL: passed"
 else
   failed "app tests on EGL (see egl-app-tests.log)"
 fi
 if (cd "$build/tests" && env -u DISPLAY VELTRANE_TEST_GL=egl ./veltrane_render_tests \
       --gtest_filter='GlxRenderTextureTest.*') >"$out/egl-render-tests.log" 2>&1; then
-  say "render targets on EGL: passed"
+  errors_in "render-target tests on EGL" "$out/egl-render-tests.log" &&
+    say "render targets on EGL: passed"
 else
   failed "render-target tests on EGL (see egl-render-tests.log)"
 fi
@@ -205,6 +225,8 @@ for config in 512:25 1024:25 512:5 512:10; do
     [ "$i" = 1 ] && [ "$centres" = 25 ] && shot=$out/egl-screenshot-$size.png
     rate=$(headless_benchmark "$build/veltrane-headless" "$build/run-$name" "$out/egl-$name-$i" "$shot")
     [ -n "$rate" ] || failed "no rate from veltrane-headless at $size x $size, N = $centres (see egl-$name-$i.err)"
+    errors_in "benchmark $size x $size, N = $centres, run $i" "$out/egl-$name-$i.out" "$out/egl-$name-$i.err" ||
+      rate=
     rates+=("${rate:-none}")
   done
   say "EGL $size x $size, N = $centres: ${rates[*]} fps (peak resident $(cat "$out/egl-$name-1.hwm") kB)"

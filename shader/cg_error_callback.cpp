@@ -12,5 +12,5 @@ void CgErrorCallback(void) {
   std::printf("%s\n\n", cgGetErrorString(error));
   std::printf("Dir Shader: %s\n", cgGetLastListing(cg_context));
   std::printf("Cg error, exiting...\n");
-  veltrane::FatalExit(0);
+  veltrane::FatalExit(1);
 }

@@ -7,5 +7,5 @@
 extern CGcontext cg_context;
 
 // Installed with cgSetErrorCallback. Takes the last error; if there is one, prints its text
-// and the listing of cg_context to standard output and exits with status 0.
+// and the listing of cg_context to standard output and exits with status 1.
 void CgErrorCallback(void);

@@ -1,17 +1,17 @@
 // Which stages are programmable and which program each runs, kept per GL context.
 //
 // Programs are shared between contexts that share objects, but program pipeline objects are
-// not, and the render targets draw in contexts of their own. So every GL context gets its own
-// pipeline and its own record of enabled profiles and bound programs; the record of the
-// context that is current at the call is the one changed and applied. A context that is
-// destroyed takes its record along (common/gl_context_events.h), so a context made later at
-// the same address starts afresh; nothing here asks GL about its own objects.
+// not, and a program may draw in several contexts (the tests make more than one). So every GL
+// context gets its own pipeline and its own record of enabled profiles and bound programs; the
+// record of the context that is current at the call is the one changed and applied. A context
+// that is destroyed takes its record along (common/gl_context_events.h), so a context made
+// later at the same address starts afresh; nothing here asks GL about its own objects.
 #include <GL/glew.h>
 
 #include <unordered_map>
 
 #include "common/gl_context_events.h"
-#include "shader/current_gl_context.h"
+#include "render/current_gl_context.h"
 #include "shader/cg_objects.h"
 
 using veltrane::cg::RaiseError;

@@ -18,10 +18,10 @@
 // parameter handles. Any other handle that is not (or no longer) live is refused with the
 // matching CG_INVALID_*_HANDLE_ERROR.
 //
-// Per GL context: which profiles are enabled and which program each stage runs. Render
-// targets draw in GL contexts of their own that share objects with the window's; binding a
-// program there does not touch the window's stages. Parameter values and texture choices
-// belong to the program and hold in every context.
+// Per GL context: which profiles are enabled and which program each stage runs; binding a
+// program in one context does not touch another's stages. (The render targets draw in the
+// window's own context, so the frame's passes share one record: each disables what it enabled.)
+// Parameter values and texture choices belong to the program and hold in every context.
 //
 // Errors: each failing operation records its error (cgGetError takes and clears it) and then
 // runs the callback set with cgSetErrorCallback, if any; an error raised while the callback

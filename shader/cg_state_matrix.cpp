@@ -1,8 +1,11 @@
 // State matrices: the current GL model-view, projection or texture matrix (or the product of
-// projection and model-view), read at the call and transformed before it is set.
+// projection and model-view), as it is at the call, transformed before it is set. Model-view and
+// projection come from our own record of the matrix calls (render/fixed_function_matrices.h),
+// so a frame asks GL nothing; the texture matrix, which no frame uses, is read back from GL.
 #include <cfloat>
 #include <cmath>
 
+#include "render/fixed_function_matrices.h"
 #include "shader/cg_objects.h"
 
 using veltrane::cg::RaiseError;
@@ -14,7 +17,11 @@ using Mat4 = double[16];
 
 void ReadGlMatrix(GLenum which, Mat4 out) {
   GLfloat m[16] = {};
-  glGetFloatv(which, m);
+  if (which == GL_MODELVIEW_MATRIX && veltrane::TrackedMatrix(GL_MODELVIEW, m)) {
+  } else if (which == GL_PROJECTION_MATRIX && veltrane::TrackedMatrix(GL_PROJECTION, m)) {
+  } else {
+    glGetFloatv(which, m);
+  }
   for (int i = 0; i < 16; ++i) out[i] = m[i];
 }
 

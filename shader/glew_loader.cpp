@@ -2,7 +2,7 @@
 
 #include <GL/glx.h>
 
-#include "shader/current_gl_context.h"
+#include "render/current_gl_context.h"
 
 namespace veltrane {
 

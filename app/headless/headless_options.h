@@ -9,6 +9,7 @@ struct HeadlessOptions {
   std::string screenshot;    // --screenshot FILE.png: the window target after the frames
   int device = -1;           // --device N: which EGL device; -1: the first, or surfaceless
   bool list_devices = false; // --list-devices: print the EGL devices and stop
+  bool gl_debug = false;     // --gl-debug: a debug context; any GL error the driver reports fails the run
   bool help = false;         // --help
 };
 

@@ -18,6 +18,7 @@
 #include "render/default_render_platform.h"
 #include "render/egl_render_platform.h"
 #include "render/egl_session.h"
+#include "render/gl_debug_output.h"
 #include "shader/glew_loader.h"
 
 namespace {
@@ -57,6 +58,7 @@ int main(int argc, char** argv) {
   RelightDescription* description = LoadViewerDescription("lightmap.qdx");
 
   // The window: a context on the EGL display and a window-sized target bound in it.
+  veltrane::SetDebugContexts(options.gl_debug);
   veltrane::EglSession session;
   if (!session.Open(options.device, &error)) {
     std::fprintf(stderr, "%s: %s\n", kName, error.c_str());
@@ -69,6 +71,11 @@ int main(int argc, char** argv) {
                  window_width, window_height, GlString(GL_RENDERER),
                  glew != GLEW_OK ? reinterpret_cast<const char*>(glewGetErrorString(glew))
                                  : "framebuffer incomplete");
+    return 1;
+  }
+  if (options.gl_debug && !veltrane::EnableGlDebugOutput(nullptr)) {
+    std::fprintf(stderr, "%s: --gl-debug: the driver offers no debug output (KHR_debug, "
+                 "GL_ARB_debug_output)\n", kName);
     return 1;
   }
   veltrane::SetDefaultRenderPlatform(veltrane::GetEglRenderPlatform());
@@ -91,5 +98,10 @@ int main(int argc, char** argv) {
   if (options.benchmark) RunBenchmark();
 
   Cleanup();
+  if (veltrane::GlDebugErrorCount() > 0) {
+    std::fprintf(stderr, "%s: the driver reported %d GL error(s)\n", kName,
+                 veltrane::GlDebugErrorCount());
+    return 1;
+  }
   return 0;
 }

@@ -1,7 +1,7 @@
 // The viewer's window without a window system: a window-sized framebuffer object (8-bit RGBA
-// colour, 24-bit depth, one sample) bound in the current context, which keeps it bound while
-// the render targets switch contexts. Presenting a frame keeps at most two frames in flight,
-// as a swap chain does.
+// colour, 24-bit depth, one sample) bound in the current context; the render targets, drawn in
+// the same context, bind it again at the end of each capture. Presenting a frame keeps at most
+// two frames in flight, as a swap chain does.
 #pragma once
 
 #include <GL/glew.h>

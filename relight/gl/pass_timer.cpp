@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "shader/current_gl_context.h"
+#include "render/current_gl_context.h"
 
 namespace veltrane {
 namespace {

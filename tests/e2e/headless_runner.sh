@@ -46,6 +46,11 @@ read -r mr mg mb w h < <(python3 "$E2E_SOURCE/tests/e2e/png_compare.py" --mean "
 [ "$w $h" = "$width $height" ] || fail "picture is $w x $h, not the window's $width x $height"
 awk -v r="$mr" 'BEGIN { exit !(r > 0.05) }' || fail "the picture is black (mean rgb $mr $mg $mb)"
 
+# Thirty frames in a debug context: the driver reports no GL error.
+runner debug "$run" --frames 30 --gl-debug
+[ "$status" = 0 ] || fail "--gl-debug: status $status ($(head -3 "$E2E_WORK/debug.err"))"
+! grep -q 'GL error' "$E2E_WORK/debug.err" || fail "--gl-debug: $(grep -m1 'GL error' "$E2E_WORK/debug.err")"
+
 runner unwritable "$run" --screenshot "$E2E_WORK/no/such/dir/shot.png"
 [ "$status" = 1 ] || fail "unwritable picture: status $status, expected 1"
 grep -q '^veltrane-headless: cannot write ' "$E2E_WORK/unwritable.err" || fail "unwritable picture: no message"

@@ -103,21 +103,30 @@ expect_status 1 "missing table_vert.cgz"
 expect_file_equals "$E2E_WORK/no-cgz.err" '[ExpandShader]: input file not found!\n' "missing .cgz"
 [ -z "$(find "$run/shader/dir" -name '*.cg')" ] || fail "expanded shader sources left behind"
 # ... after the programs before it were compiled: a compile error in one of them is reported first.
+# The first program (lightmap_relitdir16) is reported like the others, and so is a program that
+# compiles but does not link (table_frag calling a function nobody defines); every one ends with
+# status 1.
 printf 'void main() { this is not GLSL }\n' >"$E2E_WORK/broken.cg"
-"$TOOL" pack "$E2E_WORK/broken.cg" "$run/shader/dir/lightmap_mapping.cgz" >/dev/null
-run_viewer_to_end "$run" broken-shader
-expect_status 0 "compile error through the Cg error callback"
-[ "$(tail -1 "$E2E_WORK/broken-shader.out")" = "Cg error, exiting..." ] || fail "no Cg error report"
-grep -q '^Dir Shader: ' "$E2E_WORK/broken-shader.out" || fail "no listing"
-[ -z "$(find "$run/shader/dir" -name '*.cg')" ] || fail "expanded source left behind by a compile error"
-restore
+printf 'vec4 f();\nvoid main() { gl_FragColor = f(); }\n' >"$E2E_WORK/unlinked.cg"
+for file in lightmap_relitdir16 lightmap_mapping table_frag; do
+  source=broken
+  [ "$file" = table_frag ] && source=unlinked
+  "$TOOL" pack "$E2E_WORK/$source.cg" "$run/shader/dir/$file.cgz" >/dev/null
+  run_viewer_to_end "$run" "broken-$file"
+  expect_status 1 "compile error in $file through the Cg error callback"
+  [ "$(tail -1 "$E2E_WORK/broken-$file.out")" = "Cg error, exiting..." ] || fail "$file: no Cg error report"
+  grep -q "^Dir Shader: shader/dir/$file.cg:" "$E2E_WORK/broken-$file.out" || fail "$file: no listing"
+  grep -q "Invalid program handle" "$E2E_WORK/broken-$file.out" && fail "$file: reported as a bad handle"
+  [ -z "$(find "$run/shader/dir" -name '*.cg')" ] || fail "$file: expanded source left behind by a compile error"
+  restore
+done
 
 # A vertex program's source in a fragment program's file, with the shader cache holding the
 # programs of the normal runs above: a compile error like any other, not a crash in the driver.
 for file in draw_scene lightmap_mapping; do
   cp "$run/shader/dir/table_vert.cgz" "$run/shader/dir/$file.cgz"
   run_viewer_to_end "$run" "misplaced-$file"
-  expect_status 0 "vertex source in $file.cgz"
+  expect_status 1 "vertex source in $file.cgz"
   [ "$(tail -1 "$E2E_WORK/misplaced-$file.out")" = "Cg error, exiting..." ] || fail "vertex source in $file.cgz: no Cg error"
   grep -q "^Dir Shader: shader/dir/$file.cg:" "$E2E_WORK/misplaced-$file.out" || fail "vertex source in $file.cgz: no listing"
   grep -q "error: .gl_BackColor' undeclared" "$E2E_WORK/misplaced-$file.out" || fail "vertex source in $file.cgz: listing"

@@ -10,7 +10,7 @@
 
 #include "app/headless/offscreen_window.h"
 #include "render/egl_session.h"
-#include "shader/current_gl_context.h"
+#include "render/current_gl_context.h"
 #include "shader/glew_loader.h"
 #include "support/gl_test_window.h"
 

@@ -23,9 +23,10 @@ TEST(HeadlessOptionsTest, DefaultsAndEveryOption) {
   EXPECT_TRUE(options.screenshot.empty());
   EXPECT_EQ(options.device, -1);
   EXPECT_FALSE(options.list_devices);
+  EXPECT_FALSE(options.gl_debug);
 
   ASSERT_TRUE(Parse({"--frames", "47", "--benchmark", "--screenshot", "a b.png", "--device", "0",
-                     "--list-devices"},
+                     "--list-devices", "--gl-debug"},
                     &options, &error))
       << error;
   EXPECT_EQ(options.frames, 47);
@@ -33,6 +34,7 @@ TEST(HeadlessOptionsTest, DefaultsAndEveryOption) {
   EXPECT_EQ(options.screenshot, "a b.png");
   EXPECT_EQ(options.device, 0);
   EXPECT_TRUE(options.list_devices);
+  EXPECT_TRUE(options.gl_debug);
 
   // The last of a repeated option counts; a parse starts from the defaults.
   ASSERT_TRUE(Parse({"--frames", "3", "--frames", "2147483647"}, &options, &error));

@@ -142,13 +142,14 @@ TEST_F(GlxRenderTextureTest, TargetsKeepTheirOwnContentsAndAreSampledByOtherTarg
   EXPECT_EQ(CountTexelsOf(ReadColour(*a), one), 32 * 16);
 }
 
-TEST_F(GlxRenderTextureTest, TargetStateLastsAcrossCapturesAndStaysOutOfTheWindow) {
+TEST_F(GlxRenderTextureTest, EveryCaptureStartsAsANewContextAndLeavesTheWindowAlone) {
   glViewport(0, 0, 256, 256);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  glDisable(GL_BLEND);
+  glEnable(GL_BLEND);
+  glEnable(GL_DEPTH_TEST);
   glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
   auto target = MakeFloatTarget(64, 32);
   GLint window_framebuffer = 0;  // 0 for a GLX window; the window's framebuffer under EGL
@@ -163,6 +164,12 @@ TEST_F(GlxRenderTextureTest, TargetStateLastsAcrossCapturesAndStaysOutOfTheWindo
   EXPECT_EQ(matrix[0], 1.0f);
   EXPECT_EQ(matrix[5], 1.0f);
   EXPECT_EQ(matrix[12], 0.0f);
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 64);
+  EXPECT_EQ(viewport[3], 32);
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
   glViewport(0, 0, 10, 10);
   glMatrixMode(GL_PROJECTION);
   glOrtho(0, 4, 0, 2, -1, 1);
@@ -173,7 +180,6 @@ TEST_F(GlxRenderTextureTest, TargetStateLastsAcrossCapturesAndStaysOutOfTheWindo
   glBindFramebuffer(GL_FRAMEBUFFER, 0);  // the target binds its framebuffer again
   ASSERT_TRUE(target->EndCapture());
 
-  GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
   EXPECT_EQ(viewport[2], 256);
   EXPECT_EQ(viewport[3], 256);
@@ -181,25 +187,33 @@ TEST_F(GlxRenderTextureTest, TargetStateLastsAcrossCapturesAndStaysOutOfTheWindo
   EXPECT_EQ(matrix[0], 1.0f);
   glGetFloatv(GL_MODELVIEW_MATRIX, matrix);
   EXPECT_EQ(matrix[12], 0.0f);
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_TRUE(glIsEnabled(GL_BLEND));
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
   GLfloat clear[4];
   glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
   EXPECT_EQ(clear[0], 0.25f);
   glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
   EXPECT_EQ(framebuffer, window_framebuffer);
 
+  // The next capture starts afresh again: nothing of the last one is left.
   ASSERT_TRUE(target->BeginCapture());
   glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[2], 10);
+  EXPECT_EQ(viewport[2], 64);
   glGetFloatv(GL_PROJECTION_MATRIX, matrix);
-  EXPECT_FLOAT_EQ(matrix[0], 0.5f);
+  EXPECT_EQ(matrix[0], 1.0f);
   glGetFloatv(GL_MODELVIEW_MATRIX, matrix);
-  EXPECT_EQ(matrix[12], 3.0f);
-  EXPECT_TRUE(glIsEnabled(GL_BLEND));
+  EXPECT_EQ(matrix[12], 0.0f);
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+  EXPECT_EQ(clear[0], 0.0f);
   glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
   EXPECT_NE(framebuffer, 0);
-  glDisable(GL_BLEND);
+  // Drawn in the window's own context: the capture is no context switch.
+  EXPECT_NE(CurrentContext(), window_context_);  // the target's, as the platform names it
   ASSERT_TRUE(target->EndCapture());
+  EXPECT_EQ(CurrentContext(), window_context_);
+  glDisable(GL_BLEND);
+  glDisable(GL_DEPTH_TEST);
 }
 
 TEST_F(GlxRenderTextureTest, ColourAndDepthTexturesByCopyAndByBinding) {

@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -15,11 +16,23 @@
 #include "render/default_render_platform.h"
 #include "render/egl_render_platform.h"
 #include "render/egl_session.h"
+#include "render/gl_debug_output.h"
 #include "shader/glew_loader.h"
 
 namespace veltrane::test {
 namespace {
 int g_window = 0;
+int g_expecting = 0;  // ExpectedGlErrors alive
+
+void FailOnGlError(const char* message) {
+  if (g_expecting == 0) ADD_FAILURE() << "GL error reported by the driver: " << message;
+}
+
+// The driver's error reports, on from the start; a driver without them is told in the log.
+void TurnOnDebugOutput() {
+  if (!veltrane::EnableGlDebugOutput(&FailOnGlError))
+    std::fprintf(stderr, "note: the driver offers no debug output (KHR_debug, GL_ARB_debug_output)\n");
+}
 constexpr int kWindowSize = 256;
 
 bool UseEgl() {
@@ -37,6 +50,7 @@ EglWindow* g_egl = nullptr;
 
 bool MakeEglWindow() {
   g_egl = new EglWindow();  // lives as long as the process, like the GLUT window
+  veltrane::SetDebugContexts(true);
   std::string error;
   if (!g_egl->session.Open(-1, &error)) {
     ADD_FAILURE() << "EGL: " << error;
@@ -47,6 +61,7 @@ bool MakeEglWindow() {
     ADD_FAILURE() << "glewInit: " << reinterpret_cast<const char*>(glewGetErrorString(rc));
     return false;
   }
+  TurnOnDebugOutput();
   if (!g_egl->target.Create(kWindowSize, kWindowSize)) {
     ADD_FAILURE() << "EGL: no window-sized framebuffer";
     return false;
@@ -99,6 +114,7 @@ bool EnsureGlWindow() {
   glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
   glutInitWindowSize(kWindowSize, kWindowSize);
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+  glutInitContextFlags(GLUT_DEBUG);
   g_window = glutCreateWindow("veltrane-test");
   glutSetWindow(g_window);
   glewExperimental = GL_TRUE;
@@ -107,6 +123,9 @@ bool EnsureGlWindow() {
     ADD_FAILURE() << "glewInit: " << reinterpret_cast<const char*>(glewGetErrorString(rc));
     return false;
   }
+  while (glGetError() != GL_NO_ERROR) {
+  }  // GLEW's probing of the entry points may leave one behind
+  TurnOnDebugOutput();
   PinGlDriverModules();
   return true;
 }
@@ -114,5 +133,11 @@ bool EnsureGlWindow() {
 int GlTestWindowId() { return g_window; }
 
 void PinGlDriverModules() { dl_iterate_phdr(&PinDriverModule, nullptr); }
+
+ExpectedGlErrors::ExpectedGlErrors() : before_(veltrane::GlDebugErrorCount()) { ++g_expecting; }
+
+ExpectedGlErrors::~ExpectedGlErrors() { --g_expecting; }
+
+int ExpectedGlErrors::count() const { return veltrane::GlDebugErrorCount() - before_; }
 
 }  // namespace veltrane::test

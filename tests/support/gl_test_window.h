@@ -5,6 +5,10 @@
 // With VELTRANE_TEST_GL=egl the window is an EGL context with no surface on the first EGL
 // device (or Mesa's surfaceless platform) drawing into a framebuffer of the same size, the
 // render targets use the EGL platform, and no X server is needed.
+//
+// Either way the context is a debug context with the driver's error reports turned on
+// (render/gl_debug_output.h): every GL error the driver reports fails the running test, unless
+// an ExpectedGlErrors lives.
 #pragma once
 
 namespace veltrane::test {
@@ -20,5 +24,19 @@ int GlTestWindowId();
 // unloaded at exit before LeakSanitizer looks, and its own allocations would then have no module
 // name for scripts/lsan.supp to match.
 void PinGlDriverModules();
+
+// For tests that provoke GL errors on purpose: while one lives, the driver's error reports are
+// counted instead of failing the test.
+class ExpectedGlErrors {
+ public:
+  ExpectedGlErrors();
+  ~ExpectedGlErrors();
+  ExpectedGlErrors(const ExpectedGlErrors&) = delete;
+  ExpectedGlErrors& operator=(const ExpectedGlErrors&) = delete;
+  int count() const;
+
+ private:
+  int before_;
+};
 
 }  // namespace veltrane::test

@@ -1,4 +1,4 @@
-#include "shader/current_gl_context.h"
+#include "render/current_gl_context.h"
 
 #include <EGL/egl.h>
 #include <GL/glx.h>

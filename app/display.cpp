@@ -10,6 +10,7 @@
 #include "app/startup.h"
 #include "app/window_operations.h"
 #include "relight/gl/pass_timer.h"
+#include "relight/gl/startup_profile.h"
 #include "relight/gl/relight_pass.h"
 #include "render/render_texture.h"
 
@@ -127,7 +128,9 @@ void ReportFirstFrame() {
   if (reported) return;
   reported = true;
   glFinish();
+  veltrane::MarkStartupStep("first frame");
   std::fprintf(stderr, "first frame after %.3f s\n", veltrane::SecondsSinceProgramStart());
+  veltrane::ReportStartupSteps(stderr);
 }
 #endif
 

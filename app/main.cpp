@@ -13,6 +13,7 @@
 #include "app/window_mode.h"
 #include "codec/deflate_container.h"
 #include "relight/gl/pass_timer.h"
+#include "relight/gl/startup_profile.h"
 
 int main(int argc, char** argv) {
   // Each line of progress and usage text shows as it is written, also into a file or a pipe.
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
   // double-buffered one: it has depth and, on graphics cards, four samples (app/window_mode.cpp
   // says why, with the measurement that decided it).
   window_id = CreateViewerWindow(argc > 0 ? argv[0] : nullptr, window_width, window_height);
+  VELTRANE_STARTUP_STEP("window and context");
 
   InitScene(description);
   PrintUsage();

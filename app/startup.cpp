@@ -16,6 +16,7 @@
 #include "relight/description.h"
 #include "relight/globals.h"
 #include "relight/gl/relight_pass.h"
+#include "relight/gl/startup_profile.h"
 #include "render/render_texture.h"
 #include "shader/cg_error_callback.h"
 #include "shader/glew_loader.h"
@@ -35,12 +36,16 @@ RelightDescription* LoadDescription(const char* file_name) {
   srbf_spread = description->srbf_spread;
   std::strcpy(encoded_file_name, description->encoded_file);
   std::strcpy(base_path, description->base_path);
+  VELTRANE_STARTUP_STEP("description");
   return description.release();
 }
 
 RelightDescription* LoadViewerDescription(const char* file_name) {
   RelightDescription* description = LoadDescription(file_name);
   CheckCoefficientFileCapacity(encoded_file_name, refer_width, refer_height, srbf_center_count);
+  VELTRANE_STARTUP_STEP("data-size check");
+  // The coefficient maps are decoded beside the window's and the programs' set-up.
+  StartLoadingRBFMap(encoded_file_name, refer_width, refer_height, srbf_center_count);
   window_width = refer_width;
   window_height = refer_height;
   return description;
@@ -51,12 +56,16 @@ void InitScene(RelightDescription* description) {
   InitLighting();
   InitGlew();
   InitCgProfiles();
+  VELTRANE_STARTUP_STEP("lighting, GLEW, profiles");
 
   InitRelightProgram();
+  VELTRANE_STARTUP_STEP("program lightmap_relitdir16");
   InitDrawSceneProgram();
+  VELTRANE_STARTUP_STEP("program draw_scene");
   InitLightmapMappingProgram();
   InitTableFragProgram();
   InitTableVertProgram();
+  VELTRANE_STARTUP_STEP("program table_vert");
   InitAngelPrograms();
 
   {
@@ -74,6 +83,7 @@ void InitScene(RelightDescription* description) {
     rendertexture[i] = new RenderTexture(refer_width, refer_height, true, false);
     InitializeFloatTarget(rendertexture[i]);
   }
+  VELTRANE_STARTUP_STEP("light-map render targets");
 }
 
 void InitLighting() {

@@ -122,17 +122,6 @@ void ScreenPass() {
   VELTRANE_PASS_TIMER_END(veltrane::kScreenPass);
 }
 
-#ifdef VELTRANE_TIMED
-void ReportFirstFrame() {
-  static bool reported = false;
-  if (reported) return;
-  reported = true;
-  glFinish();
-  veltrane::MarkStartupStep("first frame");
-  std::fprintf(stderr, "first frame after %.3f s\n", veltrane::SecondsSinceProgramStart());
-  veltrane::ReportStartupSteps(stderr);
-}
-#endif
 
 }  // namespace
 
@@ -147,8 +136,6 @@ void Display() {
 
   glFlush();
   SwapWindowBuffers();
-#ifdef VELTRANE_TIMED
-  ReportFirstFrame();
-#endif
+  veltrane::StartupFrameDone();
   if (previous_window != 0) SetCurrentWindow(previous_window);
 }

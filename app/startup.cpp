@@ -36,14 +36,14 @@ RelightDescription* LoadDescription(const char* file_name) {
   srbf_spread = description->srbf_spread;
   std::strcpy(encoded_file_name, description->encoded_file);
   std::strcpy(base_path, description->base_path);
-  VELTRANE_STARTUP_STEP("description");
+  veltrane::MarkStartupStep("description");
   return description.release();
 }
 
 RelightDescription* LoadViewerDescription(const char* file_name) {
   RelightDescription* description = LoadDescription(file_name);
   CheckCoefficientFileCapacity(encoded_file_name, refer_width, refer_height, srbf_center_count);
-  VELTRANE_STARTUP_STEP("data-size check");
+  veltrane::MarkStartupStep("data-size check");
   // The coefficient maps are decoded beside the window's and the programs' set-up.
   StartLoadingRBFMap(encoded_file_name, refer_width, refer_height, srbf_center_count);
   window_width = refer_width;
@@ -56,16 +56,16 @@ void InitScene(RelightDescription* description) {
   InitLighting();
   InitGlew();
   InitCgProfiles();
-  VELTRANE_STARTUP_STEP("lighting, GLEW, profiles");
+  veltrane::MarkStartupStep("lighting, GLEW, profiles");
 
   InitRelightProgram();
-  VELTRANE_STARTUP_STEP("program lightmap_relitdir16");
+  veltrane::MarkStartupStep("program lightmap_relitdir16");
   InitDrawSceneProgram();
-  VELTRANE_STARTUP_STEP("program draw_scene");
+  veltrane::MarkStartupStep("program draw_scene");
   InitLightmapMappingProgram();
   InitTableFragProgram();
   InitTableVertProgram();
-  VELTRANE_STARTUP_STEP("program table_vert");
+  veltrane::MarkStartupStep("program table_vert");
   InitAngelPrograms();
 
   {
@@ -83,7 +83,7 @@ void InitScene(RelightDescription* description) {
     rendertexture[i] = new RenderTexture(refer_width, refer_height, true, false);
     InitializeFloatTarget(rendertexture[i]);
   }
-  VELTRANE_STARTUP_STEP("light-map render targets");
+  veltrane::MarkStartupStep("light-map render targets");
 }
 
 void InitLighting() {

@@ -9,6 +9,7 @@ struct HeadlessOptions {
   std::string screenshot;    // --screenshot FILE.png: the window target after the frames
   int device = -1;           // --device N: which EGL device; -1: the first, or surfaceless
   bool list_devices = false; // --list-devices: print the EGL devices and stop
+  bool startup_profile = false;  // --startup-profile: the start-up steps' times after the first frame
   bool help = false;         // --help
 };
 

@@ -78,7 +78,7 @@ void DecodeCoefficientMaps(const char* path, bool raw, int width, int height, in
   double seconds = 0.0;
   if (TakeCoefficientPrefetch(path, raw, width, height, count, maps, &diagnostics, &seconds)) {
     std::fputs(diagnostics.c_str(), stderr);
-    VELTRANE_STARTUP_WORK("coefficient decoding (helper)", seconds);
+    veltrane::NoteStartupWork("coefficient decoding (helper)", seconds);
     return;
   }
   if (!maps->Allocate(count, width, height, false)) {
@@ -129,7 +129,7 @@ void LoadPrepareRBFMap(const char* encoded_name, int width, int height, int coun
     }
     DecodeCoefficientMaps(path, false, width, height, count, &maps);
   }
-  VELTRANE_STARTUP_STEP("coefficient decoding");
+  veltrane::MarkStartupStep("coefficient decoding");
   UploadCoefficientTextures(maps);
-  VELTRANE_STARTUP_STEP("coefficient upload");
+  veltrane::MarkStartupStep("coefficient upload");
 }

@@ -25,7 +25,7 @@ TEST(HeadlessOptionsTest, DefaultsAndEveryOption) {
   EXPECT_FALSE(options.list_devices);
 
   ASSERT_TRUE(Parse({"--frames", "47", "--benchmark", "--screenshot", "a b.png", "--device", "0",
-                     "--list-devices"},
+                     "--list-devices", "--startup-profile"},
                     &options, &error))
       << error;
   EXPECT_EQ(options.frames, 47);
@@ -33,6 +33,7 @@ TEST(HeadlessOptionsTest, DefaultsAndEveryOption) {
   EXPECT_EQ(options.screenshot, "a b.png");
   EXPECT_EQ(options.device, 0);
   EXPECT_TRUE(options.list_devices);
+  EXPECT_TRUE(options.startup_profile);
 
   // The last of a repeated option counts; a parse starts from the defaults.
   ASSERT_TRUE(Parse({"--frames", "3", "--frames", "2147483647"}, &options, &error));

@@ -10,6 +10,7 @@
 #include "app/startup.h"
 #include "app/window_operations.h"
 #include "relight/gl/pass_timer.h"
+#include "relight/gl/startup_profile.h"
 #include "relight/gl/relight_pass.h"
 #include "render/render_texture.h"
 
@@ -121,15 +122,6 @@ void ScreenPass() {
   VELTRANE_PASS_TIMER_END(veltrane::kScreenPass);
 }
 
-#ifdef VELTRANE_TIMED
-void ReportFirstFrame() {
-  static bool reported = false;
-  if (reported) return;
-  reported = true;
-  glFinish();
-  std::fprintf(stderr, "first frame after %.3f s\n", veltrane::SecondsSinceProgramStart());
-}
-#endif
 
 }  // namespace
 
@@ -144,8 +136,6 @@ void Display() {
 
   glFlush();
   SwapWindowBuffers();
-#ifdef VELTRANE_TIMED
-  ReportFirstFrame();
-#endif
+  veltrane::StartupFrameDone();
   if (previous_window != 0) SetCurrentWindow(previous_window);
 }

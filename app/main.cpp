@@ -13,12 +13,14 @@
 #include "app/window_mode.h"
 #include "codec/deflate_container.h"
 #include "relight/gl/pass_timer.h"
+#include "relight/gl/startup_profile.h"
 
 int main(int argc, char** argv) {
   // Each line of progress and usage text shows as it is written, also into a file or a pipe.
   std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
-#ifdef VELTRANE_TIMED
   veltrane::MarkProgramStart();
+#ifdef VELTRANE_TIMED
+  veltrane::RequestStartupReport();
 #endif
   SetDeflateProgramName("veltrane");
   RelightDescription* description = LoadViewerDescription("lightmap.qdx");
@@ -27,6 +29,7 @@ int main(int argc, char** argv) {
   // double-buffered one: it has depth and, on graphics cards, four samples (app/window_mode.cpp
   // says why, with the measurement that decided it).
   window_id = CreateViewerWindow(argc > 0 ? argv[0] : nullptr, window_width, window_height);
+  veltrane::MarkStartupStep("window and context");
 
   InitScene(description);
   PrintUsage();

@@ -14,6 +14,7 @@
 #include "common/file_closer.h"
 #include "common/heap.h"
 #include "relight/gl/relight_pass.h"
+#include "relight/gl/startup_profile.h"
 #include "render/render_texture.h"
 #include "shader/cg_error_callback.h"
 
@@ -197,9 +198,11 @@ void InitLightmapMappingProgram() {
   lightmap_woodtext_width_param = cgGetNamedParameter(lightmap_mapping_program, "woodtext_Width");
   lightmap_woodtext_height_param = cgGetNamedParameter(lightmap_mapping_program, "woodtext_Height");
   lightmap_on_param = cgGetNamedParameter(lightmap_mapping_program, "lightmapOn");
+  veltrane::MarkStartupStep("program lightmap_mapping");
 
   table_wood_texture =
       LoadWoodTexture(lightmap_woodtext_width_param, lightmap_woodtext_height_param, lightmap_wood_texture_param);
+  veltrane::MarkStartupStep("wood texture");
 }
 
 void InitTableFragProgram() {
@@ -207,12 +210,14 @@ void InitTableFragProgram() {
   table_woodtexture_param = cgGetNamedParameter(table_frag_program, "woodtexture");
   table_woodtext_width_param = cgGetNamedParameter(table_frag_program, "woodtext_width");
   table_woodtext_height_param = cgGetNamedParameter(table_frag_program, "woodtext_height");
+  veltrane::MarkStartupStep("program table_frag");
 
   // The second copy goes onto the light-mapping program's parameter, replacing the first, which
   // becomes the table program's texture.
   lightmap_wood_texture =
       LoadWoodTexture(table_woodtext_width_param, table_woodtext_height_param, lightmap_wood_texture_param);
   cgGLSetTextureParameter(table_woodtexture_param, table_wood_texture);
+  veltrane::MarkStartupStep("wood texture");
 }
 
 void InitTableVertProgram() {
@@ -232,7 +237,9 @@ void InitAngelPrograms() {
   angel_model_to_view_it_param = cgGetNamedParameter(angel_vert_program, "model2ViewIT");
   angel_light_dir_param = cgGetNamedParameter(angel_vert_program, "lightDir");
   angel_refraction_param = cgGetNamedParameter(angel_frag_program, "texture4refraction");
+  veltrane::MarkStartupStep("programs angel_vert, angel_frag");
 
   angelfrag_rendertexture = new RenderTexture(window_width, window_height, true, false);
   InitializeFloatTarget(angelfrag_rendertexture);
+  veltrane::MarkStartupStep("refraction render target");
 }

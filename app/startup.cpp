@@ -16,6 +16,7 @@
 #include "relight/description.h"
 #include "relight/globals.h"
 #include "relight/gl/relight_pass.h"
+#include "relight/gl/startup_profile.h"
 #include "render/render_texture.h"
 #include "shader/cg_error_callback.h"
 #include "shader/glew_loader.h"
@@ -35,12 +36,16 @@ RelightDescription* LoadDescription(const char* file_name) {
   srbf_spread = description->srbf_spread;
   std::strcpy(encoded_file_name, description->encoded_file);
   std::strcpy(base_path, description->base_path);
+  veltrane::MarkStartupStep("description");
   return description.release();
 }
 
 RelightDescription* LoadViewerDescription(const char* file_name) {
   RelightDescription* description = LoadDescription(file_name);
   CheckCoefficientFileCapacity(encoded_file_name, refer_width, refer_height, srbf_center_count);
+  veltrane::MarkStartupStep("data-size check");
+  // The coefficient maps are decoded beside the window's and the programs' set-up.
+  StartLoadingRBFMap(encoded_file_name, refer_width, refer_height, srbf_center_count);
   window_width = refer_width;
   window_height = refer_height;
   return description;
@@ -51,12 +56,16 @@ void InitScene(RelightDescription* description) {
   InitLighting();
   InitGlew();
   InitCgProfiles();
+  veltrane::MarkStartupStep("lighting, GLEW, profiles");
 
   InitRelightProgram();
+  veltrane::MarkStartupStep("program lightmap_relitdir16");
   InitDrawSceneProgram();
+  veltrane::MarkStartupStep("program draw_scene");
   InitLightmapMappingProgram();
   InitTableFragProgram();
   InitTableVertProgram();
+  veltrane::MarkStartupStep("program table_vert");
   InitAngelPrograms();
 
   {
@@ -74,6 +83,7 @@ void InitScene(RelightDescription* description) {
     rendertexture[i] = new RenderTexture(refer_width, refer_height, true, false);
     InitializeFloatTarget(rendertexture[i]);
   }
+  veltrane::MarkStartupStep("light-map render targets");
 }
 
 void InitLighting() {

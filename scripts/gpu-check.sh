@@ -14,7 +14,8 @@
 #   libraries from /usr/local/nvidia/lib64 or wherever the machine keeps them). It lists the EGL
 #   devices, prints GL_RENDERER and GL_VERSION (two frames in a debug context, where the driver
 #   must report no GL error), runs the render-target and light-map equality
-#   tests and the frame-queries test on the EGL platform, runs the "p" benchmark (100 frames,
+#   tests and the frame-queries test on the EGL platform, prints the start-up's steps and their
+#   seconds (three starts at 512 x 512, one at 1024 x 1024), runs the "p" benchmark (100 frames,
 #   every frame relit) five times at 512 x 512 and at 1024 x 1024 with N = 25 and at 512 x 512
 #   with N = 5 and 10, and saves a screenshot of each size. Failures here fail the check, and
 #   so does any error line in the output of these steps (errors_in below), whatever the exit
@@ -213,6 +214,18 @@ if (cd "$build/tests" && env -u DISPLAY VELTRANE_TEST_GL=egl ./veltrane_render_t
 else
   failed "render-target tests on EGL (see egl-render-tests.log)"
 fi
+
+step "EGL start-up (seconds per step, three starts at 512 x 512 and one at 1024 x 1024)"
+for name in 512 512 512 1024; do
+  if (cd "$build/run-$name" && env -u DISPLAY "$build/veltrane-headless" --startup-profile) \
+       >"$out/egl-startup-$name.out" 2>"$out/egl-startup-$name.err" &&
+     errors_in "start-up at $name" "$out/egl-startup-$name.out" "$out/egl-startup-$name.err"; then
+    say "$name: $(sed -n 's/^first frame after //p' "$out/egl-startup-$name.err")"
+    sed -n '/^start-up steps/,$p' "$out/egl-startup-$name.err" | tee -a "$summary"
+  else
+    failed "veltrane-headless --startup-profile at $name (see egl-startup-$name.err)"
+  fi
+done
 
 step "EGL benchmarks (100 frames each, every frame relit)"
 for config in 512:25 1024:25 512:5 512:10; do

@@ -7,7 +7,7 @@
 
 const char kHeadlessUsage[] =
     "usage: veltrane-headless [--frames N] [--benchmark] [--screenshot FILE.png] [--device N]\n"
-    "                         [--gl-debug]\n"
+    "                         [--gl-debug] [--startup-profile]\n"
     "       veltrane-headless --list-devices\n"
     "Draws the viewer's frames without a window, on an EGL device (or Mesa's surfaceless\n"
     "platform), in a run directory like the viewer's.\n"
@@ -15,9 +15,10 @@ const char kHeadlessUsage[] =
     "  --benchmark           then the viewer's \"p\" benchmark: 100 frames and the rate\n"
     "  --screenshot FILE.png the window's picture after the frames\n"
     "  --device N            the EGL device to draw on (default: the first)\n"
-    "  --list-devices        print the EGL devices and stop\n"
     "  --gl-debug            a debug context: each GL error the driver reports is printed\n"
-    "                        (\"GL error: ...\") and the run ends with status 1\n";
+    "                        (\"GL error: ...\") and the run ends with status 1\n"
+    "  --startup-profile     after the first frame, the time of each start-up step\n"
+    "  --list-devices        print the EGL devices and stop\n";
 
 namespace {
 
@@ -61,6 +62,8 @@ bool ParseHeadlessOptions(int argc, const char* const* argv, HeadlessOptions* op
       ++i;
     } else if (arg == "--benchmark") {
       options->benchmark = true;
+    } else if (arg == "--startup-profile") {
+      options->startup_profile = true;
     } else if (arg == "--list-devices") {
       options->list_devices = true;
     } else if (arg == "--gl-debug") {

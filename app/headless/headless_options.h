@@ -10,6 +10,7 @@ struct HeadlessOptions {
   int device = -1;           // --device N: which EGL device; -1: the first, or surfaceless
   bool list_devices = false; // --list-devices: print the EGL devices and stop
   bool gl_debug = false;     // --gl-debug: a debug context; any GL error the driver reports fails the run
+  bool startup_profile = false;  // --startup-profile: the start-up steps' times after the first frame
   bool help = false;         // --help
 };
 

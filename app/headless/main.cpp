@@ -15,6 +15,8 @@
 #include "app/startup.h"
 #include "codec/deflate_container.h"
 #include "codec/png_writer.h"
+#include "relight/gl/pass_timer.h"
+#include "relight/gl/startup_profile.h"
 #include "render/default_render_platform.h"
 #include "render/egl_render_platform.h"
 #include "render/egl_session.h"
@@ -41,6 +43,7 @@ int ListDevices() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  veltrane::MarkProgramStart();
   std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
   HeadlessOptions options;
   std::string error;
@@ -53,6 +56,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.list_devices) return ListDevices();
+  if (options.startup_profile) veltrane::RequestStartupReport();
 
   SetDeflateProgramName(kName);
   RelightDescription* description = LoadViewerDescription("lightmap.qdx");
@@ -81,6 +85,7 @@ int main(int argc, char** argv) {
   veltrane::SetDefaultRenderPlatform(veltrane::GetEglRenderPlatform());
   UseOffscreenWindowOperations(&window, kWindowId);
   window_id = kWindowId;
+  veltrane::MarkStartupStep("window and context");
 
   InitScene(description);
   PrintUsage();

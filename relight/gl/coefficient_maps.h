@@ -16,29 +16,27 @@ constexpr int kMaxCoefficientMaps = 60;
 extern unsigned int* G_RBF_coefficient_map;
 extern int coefficient_map_count;
 
-// The planes of the three channels while loading: planes[c][i] is the W x H plane of channel c
-// of centre i, rows top first. The destructor frees nothing; ReleasePlanes does.
+// The sizes of the coefficient set a file must hold: count maps of width x height, three
+// channels each.
 class RbfChannelPlanes {
  public:
-  RbfChannelPlanes(int count, int width, int height);
-  virtual ~RbfChannelPlanes();
-
-  // Allocates the three tables, then the planes channel by channel; false when memory is short
-  // (what was allocated stays for ReleasePlanes).
-  bool AllocatePlanes();
-  // Frees every plane and then the tables; safe to call again.
-  void ReleasePlanes();
+  RbfChannelPlanes(int count_, int width_, int height_) : count(count_), width(width_), height(height_) {}
 
   size_t PlaneSize() const { return static_cast<size_t>(width) * static_cast<size_t>(height); }
 
   int count;
   int width;
   int height;
-  float** planes[3];
 };
 
-// Loads the coefficient maps of count centres of width x height into G_RBF_coefficient_map and
-// the centre directions of the description into G_SRBF_center_dir. The window's GL context
+// Starts decoding the coefficient maps of count centres of width x height beside the rest of
+// the start-up (relight/gl/coefficient_prefetch.h), for LoadPrepareRBFMap to take. Call right
+// after the description is read, before the window exists.
+void StartLoadingRBFMap(const char* encoded_name, int width, int height, int count);
+
+// Loads the coefficient maps of count centres of width x height into G_RBF_coefficient_map (as
+// 16-bit float textures) and the centre directions of the description into G_SRBF_center_dir:
+// from the helper that StartLoadingRBFMap started when there is one, else decoded here. The window's GL context
 // must be current. Ends the process on missing data or memory.
 void LoadPrepareRBFMap(const char* encoded_name, int width, int height, int count,
                        const RelightDescription& description);
@@ -55,14 +53,6 @@ void CheckCoefficientFileCapacity(const char* encoded_name, int width, int heigh
 void CheckRawRbfFileSize(const char* path, const RbfChannelPlanes& planes);
 void CheckDctRbfFileSize(const char* path, const RbfChannelPlanes& planes);
 
-// Allocates the planes and fills them from a raw coefficient file.
-void LoadUncompressRbfData(const char* path, RbfChannelPlanes* planes);
-
-// Allocates the planes and fills them from a compressed coefficient file.
-void LoadDctRbfData(const char* path, RbfChannelPlanes* planes);
-
-// Decodes the DctImage file at path and copies its first count samples into buffer.
-void DecodeDctRbfFile(const char* path, float* buffer, size_t count);
-
-// rbfdata[i][3j + c] = plane (c, i)[j] for every centre i and pixel j.
-void InterleaveRbfChannels(const RbfChannelPlanes& planes, float** rbfdata);
+// Refuses (message and FatalExit(1)) a compressed file at path that decodes to fewer samples
+// than needed.
+void RefuseFewSamples(const char* path, size_t samples, size_t needed);

@@ -4,11 +4,14 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "app/startup.h"
 #include "codec/dct_encoder.h"
+#include "codec/half_float.h"
 #include "relight/center_directions.h"
 #include "relight/gl/coefficient_maps.h"
 #include "relight/description.h"
@@ -156,6 +159,43 @@ TEST_F(CoefficientMapsTest, CompressedFileAloneFillsTheTextures) {
       }
     }
   }
+}
+
+// The maps are converted to half floats by the viewer, no longer by the driver: both must give
+// the same bits, ties and subnormals included.
+TEST(HalfFloatUploadTest, OurConversionIsTheDriversBitForBit) {
+  ASSERT_TRUE(EnsureGlWindow());
+  constexpr int kWidth = 64;
+  constexpr int kHeight = 32;
+  std::vector<float> floats(3 * kWidth * kHeight);
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> exponent(-28.0f, 17.0f);
+  for (size_t i = 0; i < floats.size(); ++i) {
+    const float magnitude = std::exp2(exponent(random));
+    floats[i] = (i % 2 ? -1.0f : 1.0f) * magnitude;
+    if (i % 5 == 0) {  // exactly halfway between two halves
+      const uint16_t h = FloatToHalfBits(floats[i]);
+      floats[i] = static_cast<float>((static_cast<double>(HalfBitsToFloat(h)) + HalfBitsToFloat(h + 1)) / 2);
+    }
+  }
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_RECTANGLE, texture);
+  glTexImage2D(GL_TEXTURE_RECTANGLE, 0, GL_RGB16F, kWidth, kHeight, 0, GL_RGB, GL_FLOAT, floats.data());
+  std::vector<uint16_t> driver(floats.size());
+  glPixelStorei(GL_PACK_ALIGNMENT, 2);
+  glGetTexImage(GL_TEXTURE_RECTANGLE, 0, GL_RGB, GL_HALF_FLOAT, driver.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glDeleteTextures(1, &texture);
+  std::vector<uint16_t> ours(floats.size());
+  FloatsToHalfBits(floats.data(), floats.size(), ours.data(), 1);
+  int differences = 0;
+  for (size_t i = 0; i < floats.size(); ++i) {
+    if (ours[i] != driver[i] && ++differences <= 5) {
+      ADD_FAILURE() << std::hexfloat << floats[i] << ": driver " << std::hex << driver[i] << ", ours " << ours[i];
+    }
+  }
+  EXPECT_EQ(differences, 0);
 }
 
 // Start-up refuses these counts, but the loader itself copes: centres beyond the texture

@@ -45,6 +45,17 @@ grep -Eqx '\.{10}[0-9]+\.[0-9]{6} fps' "$E2E_WORK/frames.err" || fail "no benchm
 read -r mr mg mb w h < <(python3 "$E2E_SOURCE/tests/e2e/png_compare.py" --mean "$E2E_WORK/shot.png")
 [ "$w $h" = "$width $height" ] || fail "picture is $w x $h, not the window's $width x $height"
 awk -v r="$mr" 'BEGIN { exit !(r > 0.05) }' || fail "the picture is black (mean rgb $mr $mg $mb)"
+! grep -q '^first frame after' "$E2E_WORK/frames.err" || fail "a start-up table nobody asked for"
+
+# The start-up profile: the first frame's time, then a row for each step, the decoding beside them.
+runner profile "$run" --frames 2 --startup-profile
+[ "$status" = 0 ] || fail "--startup-profile: status $status"
+grep -Eq '^first frame after [0-9]+\.[0-9]{3} s$' "$E2E_WORK/profile.err" || fail "no first-frame time"
+for step in "description" "window and context" "program lightmap_relitdir16" "coefficient upload" "first frame"; do
+  grep -Eq "^  $step +[0-9.]+ +[0-9.]+$" "$E2E_WORK/profile.err" || fail "no start-up row for $step"
+done
+grep -Eq '^  coefficient decoding \(helper\) +[0-9.]+ \(beside\)$' "$E2E_WORK/profile.err" \
+  || fail "the coefficient maps were not decoded beside the start-up"
 
 # Thirty frames in a debug context: the driver reports no GL error.
 runner debug "$run" --frames 30 --gl-debug

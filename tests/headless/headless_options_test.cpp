@@ -26,7 +26,7 @@ TEST(HeadlessOptionsTest, DefaultsAndEveryOption) {
   EXPECT_FALSE(options.gl_debug);
 
   ASSERT_TRUE(Parse({"--frames", "47", "--benchmark", "--screenshot", "a b.png", "--device", "0",
-                     "--list-devices", "--gl-debug"},
+                     "--list-devices", "--gl-debug", "--startup-profile"},
                     &options, &error))
       << error;
   EXPECT_EQ(options.frames, 47);
@@ -35,6 +35,7 @@ TEST(HeadlessOptionsTest, DefaultsAndEveryOption) {
   EXPECT_EQ(options.device, 0);
   EXPECT_TRUE(options.list_devices);
   EXPECT_TRUE(options.gl_debug);
+  EXPECT_TRUE(options.startup_profile);
 
   // The last of a repeated option counts; a parse starts from the defaults.
   ASSERT_TRUE(Parse({"--frames", "3", "--frames", "2147483647"}, &options, &error));

@@ -217,13 +217,12 @@ fi
 
 step "EGL start-up (seconds per step, three starts at 512 x 512 and one at 1024 x 1024)"
 for name in 512 512 512 1024; do
-  if (cd "$build/run-$name" && env -u DISPLAY "$build/veltrane-headless" --startup-profile) \
-       >"$out/egl-startup-$name.out" 2>"$out/egl-startup-$name.err" &&
-     errors_in "start-up at $name" "$out/egl-startup-$name.out" "$out/egl-startup-$name.err"; then
-    say "$name: $(sed -n 's/^first frame after //p' "$out/egl-startup-$name.err")"
-    sed -n '/^start-up steps/,$p' "$out/egl-startup-$name.err" | tee -a "$summary"
-  else
+  if ! (cd "$build/run-$name" && env -u DISPLAY "$build/veltrane-headless" --startup-profile) \
+       >"$out/egl-startup-$name.out" 2>"$out/egl-startup-$name.err"; then
     failed "veltrane-headless --startup-profile at $name (see egl-startup-$name.err)"
+  elif errors_in "start-up at $name" "$out/egl-startup-$name.out" "$out/egl-startup-$name.err"; then
+    say "$name: first frame after $(sed -n 's/^first frame after //p' "$out/egl-startup-$name.err")"
+    sed -n '/^start-up steps/,$p' "$out/egl-startup-$name.err" | tee -a "$summary"
   fi
 done
 

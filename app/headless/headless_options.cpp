@@ -14,7 +14,8 @@ const char kHeadlessUsage[] =
     "  --benchmark           then the viewer's \"p\" benchmark: 100 frames and the rate\n"
     "  --screenshot FILE.png the window's picture after the frames\n"
     "  --device N            the EGL device to draw on (default: the first)\n"
-    "  --list-devices        print the EGL devices and stop\n";
+    "  --list-devices        print the EGL devices and stop\n"
+    "  --help, --version     print this text or the version and stop\n";
 
 namespace {
 
@@ -54,6 +55,11 @@ bool ParseHeadlessOptions(int argc, const char* const* argv, HeadlessOptions* op
         *error = "--screenshot needs a file name";
         return false;
       }
+      const size_t length = std::strlen(value);
+      if (length < 5 || std::strcmp(value + length - 4, ".png") != 0) {
+        *error = std::string("--screenshot saves a PNG picture: give a name ending in .png, not '") + value + "'";
+        return false;
+      }
       options->screenshot = value;
       ++i;
     } else if (arg == "--benchmark") {
@@ -62,6 +68,8 @@ bool ParseHeadlessOptions(int argc, const char* const* argv, HeadlessOptions* op
       options->list_devices = true;
     } else if (arg == "--help" || arg == "-h") {
       options->help = true;
+    } else if (arg == "--version") {
+      options->version = true;
     } else {
       *error = "unknown argument '" + arg + "'";
       return false;

@@ -10,10 +10,11 @@ struct HeadlessOptions {
   int device = -1;           // --device N: which EGL device; -1: the first, or surfaceless
   bool list_devices = false; // --list-devices: print the EGL devices and stop
   bool help = false;         // --help
+  bool version = false;      // --version
 };
 
 // False with a message in *error for anything else: an unknown option, a missing or bad
-// number, an argument that is no option.
+// number, an argument that is no option, a --screenshot name that does not end in ".png".
 bool ParseHeadlessOptions(int argc, const char* const* argv, HeadlessOptions* options,
                           std::string* error);
 

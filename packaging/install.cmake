@@ -78,6 +78,7 @@ endfunction()
 # The manual pages: the date is the configure time's (or SOURCE_DATE_EPOCH's).
 string(TIMESTAMP VELTRANE_MAN_DATE "%Y-%m-%d" UTC)
 set(VELTRANE_MAN_SCENE_DIR ${CMAKE_INSTALL_FULL_DATADIR}/veltrane/scene)
+set(VELTRANE_MAN_VIEWER ${CMAKE_INSTALL_FULL_LIBEXECDIR}/veltrane/veltrane)
 set(veltrane_man_pages veltrane veltrane-tool veltrane-scene)
 if(TARGET veltrane-headless)
   list(APPEND veltrane_man_pages veltrane-headless)

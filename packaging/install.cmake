@@ -4,7 +4,7 @@
 #   libexec/veltrane/       veltrane, the viewer itself
 #   share/veltrane/scene/   the default data set, baked during the build
 #   share/man/man1/         the manual pages
-#   share/doc/veltrane/     README.md, copyright, changelog.gz
+#   share/doc/veltrane/     README.md (packaging/README.md), copyright, changelog.gz
 # Included at the end of the top-level CMakeLists.txt, so that every program target exists.
 include(GNUInstallDirs)
 
@@ -96,7 +96,9 @@ if(NOT changelog_head MATCHES "^veltrane \\(${PROJECT_VERSION}\\) ")
                       "version ${PROJECT_VERSION}; add one")
 endif()
 veltrane_gzip(${CMAKE_CURRENT_LIST_DIR}/changelog ${PROJECT_BINARY_DIR}/changelog.gz)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_LIST_DIR}/copyright
+# The installed README is packaging/README.md, written for the installed package (the tree's
+# README.md is for building from source and shows pictures that are not installed).
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/README.md ${CMAKE_CURRENT_LIST_DIR}/copyright
               ${PROJECT_BINARY_DIR}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/veltrane)
 

@@ -78,6 +78,16 @@ fi
 grep -q "$prefix/$scene\|/usr/share/veltrane/scene\|/usr/local/share/veltrane/scene" "$E2E_WORK/veltrane.txt" ||
   fail "veltrane.1 does not name the installed data set"
 
+# The installed README works where it is: every link and picture it names is installed beside
+# it (or is a web address), and it does not send the reader to the source tree's ./run.sh.
+doc=$prefix/share/doc/veltrane
+while read -r target; do
+  case $target in http://* | https://* | '#'*) continue ;; esac
+  [ -e "$doc/$target" ] || fail "$doc/README.md links to $target, which is not installed"
+done < <(grep -o '](\([^)]*\))' "$doc/README.md" | sed 's/^](\(.*\))$/\1/')
+! grep -q '\./run\.sh\|\./test\.sh' "$doc/README.md" || fail "$doc/README.md refers to the source tree's scripts"
+grep -q '^veltrane$' "$doc/README.md" || fail "$doc/README.md does not say to type veltrane"
+
 # The launcher starts the installed viewer on a copy of the installed data set.
 read -r width height < <(awk '$1 == "REFER_RESOLUTION" { print $2, $3 }' "$prefix/$scene/lightmap.qdx")
 before=$(cd "$prefix/$scene" && find . -printf '%P %s %T@\n' | sort)

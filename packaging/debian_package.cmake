@@ -22,8 +22,11 @@ stored as spherical radial basis function (SRBF) coefficient maps over the
 light direction; every frame the graphics card sums them for the light's
 current direction, and the angel refracts the table behind it.
 
-The package holds the viewer, the veltrane-scene launcher that starts it on
-a writable copy of the default data set, veltrane-tool (which bakes data sets
-and reads and writes their formats), the default data set and manual pages.
-The viewer needs an X display with OpenGL.")
+Type veltrane (or veltrane-scene) to see the scene: it starts the viewer on
+a writable copy of the default data set. The package also holds
+veltrane-tool, which bakes data sets and reads and writes their formats,
+veltrane-headless, which draws the viewer's frames without a window or an X
+server (on an EGL device) to pictures and frame rates, the default data set
+and manual pages. The viewer needs an X display with OpenGL 2.1 and float
+render targets.")
 include(CPack)

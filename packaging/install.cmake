@@ -1,8 +1,10 @@
 # What `cmake --install` and the Debian package put where (GNUInstallDirs under the prefix):
-#   bin/                    veltrane, veltrane-tool, veltrane-scene (and veltrane-headless when built)
+#   bin/                    veltrane (the launcher), veltrane-tool, veltrane-scene (and
+#                           veltrane-headless when built)
+#   libexec/veltrane/       veltrane, the viewer itself
 #   share/veltrane/scene/   the default data set, baked during the build
 #   share/man/man1/         the manual pages
-#   share/doc/veltrane/     README.md, copyright, changelog.gz
+#   share/doc/veltrane/     README.md (packaging/README.md), copyright, changelog.gz
 # Included at the end of the top-level CMakeLists.txt, so that every program target exists.
 include(GNUInstallDirs)
 
@@ -13,13 +15,17 @@ find_program(VELTRANE_GZIP gzip REQUIRED)
 # Everything the package holds, for scripts/package.sh (which builds only this).
 add_custom_target(veltrane_package_contents)
 
-# The programs.
-set(veltrane_programs veltrane veltrane-tool)
+# The programs. The viewer takes no arguments and needs a writable data set in its working
+# directory, so the command "veltrane" is a launcher (below) and the viewer lives beside the
+# package's private parts; in the build tree build/veltrane stays the viewer.
+set(veltrane_programs veltrane-tool)
 if(TARGET veltrane-headless)
   list(APPEND veltrane_programs veltrane-headless)
 endif()
 install(TARGETS ${veltrane_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-add_dependencies(veltrane_package_contents ${veltrane_programs})
+set(VELTRANE_VIEWER_DIR ${CMAKE_INSTALL_LIBEXECDIR}/veltrane)
+install(TARGETS veltrane RUNTIME DESTINATION ${VELTRANE_VIEWER_DIR})
+add_dependencies(veltrane_package_contents veltrane ${veltrane_programs})
 
 # The default data set: baked again only when veltrane-tool (which holds the scene and the
 # shader sources) changes (VELTRANE_DATA_SET).
@@ -45,14 +51,20 @@ if(VELTRANE_DATA_SET)
   endforeach()
 endif()
 
-# The launcher finds the viewer beside itself and the data set relative to it, so a staged or
-# relocated installation works as well as the packaged one.
+# The launchers find the viewer and the data set relative to themselves, so a staged or
+# relocated installation works as well as the packaged one. "veltrane" is configured into
+# launcher/, as build/veltrane is the viewer.
 file(RELATIVE_PATH VELTRANE_SCENE_FROM_BINDIR ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_FULL_DATADIR}/veltrane/scene)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/veltrane-scene.in ${PROJECT_BINARY_DIR}/veltrane-scene @ONLY)
-file(CHMOD ${PROJECT_BINARY_DIR}/veltrane-scene
-     PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-install(PROGRAMS ${PROJECT_BINARY_DIR}/veltrane-scene DESTINATION ${CMAKE_INSTALL_BINDIR})
+file(RELATIVE_PATH VELTRANE_VIEWER_FROM_BINDIR ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_FULL_LIBEXECDIR}/veltrane/veltrane)
+foreach(launcher veltrane-scene launcher/veltrane)
+  get_filename_component(launcher_name ${launcher} NAME)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/${launcher_name}.in ${PROJECT_BINARY_DIR}/${launcher} @ONLY)
+  file(CHMOD ${PROJECT_BINARY_DIR}/${launcher}
+       PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  install(PROGRAMS ${PROJECT_BINARY_DIR}/${launcher} DESTINATION ${CMAKE_INSTALL_BINDIR})
+endforeach()
 
 # Compressed as Debian wants them: gzip -9 without a name or time stamp.
 set(gzipped_files)
@@ -66,6 +78,7 @@ endfunction()
 # The manual pages: the date is the configure time's (or SOURCE_DATE_EPOCH's).
 string(TIMESTAMP VELTRANE_MAN_DATE "%Y-%m-%d" UTC)
 set(VELTRANE_MAN_SCENE_DIR ${CMAKE_INSTALL_FULL_DATADIR}/veltrane/scene)
+set(VELTRANE_MAN_VIEWER ${CMAKE_INSTALL_FULL_LIBEXECDIR}/veltrane/veltrane)
 set(veltrane_man_pages veltrane veltrane-tool veltrane-scene)
 if(TARGET veltrane-headless)
   list(APPEND veltrane_man_pages veltrane-headless)
@@ -83,7 +96,9 @@ if(NOT changelog_head MATCHES "^veltrane \\(${PROJECT_VERSION}\\) ")
                       "version ${PROJECT_VERSION}; add one")
 endif()
 veltrane_gzip(${CMAKE_CURRENT_LIST_DIR}/changelog ${PROJECT_BINARY_DIR}/changelog.gz)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_LIST_DIR}/copyright
+# The installed README is packaging/README.md, written for the installed package (the tree's
+# README.md is for building from source and shows pictures that are not installed).
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/README.md ${CMAKE_CURRENT_LIST_DIR}/copyright
               ${PROJECT_BINARY_DIR}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/veltrane)
 

@@ -6,8 +6,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "codec/dct_image.h"
+#include "tools/bake/bake_limits.h"
 #include "tools/bake/baker.h"
+#include "tools/bake_cleanup.h"
 #include "tools/tool_args.h"
 #include "tools/tool_commands.h"
 
@@ -25,7 +29,10 @@ void PrintBakeUsage(FILE* out) {
                "data/lightmap.rbf(.dct), wood.ppm, shader/dir/*.cgz, bake-report.txt and .png.\n"
                "\n"
                "  --out DIR           run directory, created if missing (default: run)\n"
-               "  --resolution W H    light-map size in texels, 1 to 4096 (default: 512 512)\n"
+               "  --resolution W H    light-map size in texels, W H or WxH, 1 to 4096 each (default:\n"
+               "                      512 512); with --format dct or both, W x H x 3 x N must stay within\n"
+               "                      %lld values, the DCT file's limit: at most %d x %d with\n"
+               "                      %d centres, %d x %d with 5 (--format raw has no such limit)\n"
                "  --centers N         SRBF centres over the upper hemisphere, 1 to 25 (default: 25)\n"
                "  --spread S|auto     kernel spread sigma in radians, or auto: chosen by held-out error\n"
                "                      (default: auto)\n"
@@ -40,14 +47,57 @@ void PrintBakeUsage(FILE* out) {
                "                      spread chosen by held-out error (default: optimized)\n"
                "  --ridge R           ridge weight of the least-squares fits, relative to the mean\n"
                "                      diagonal of the normal matrix, 0 to 1 (default: 0.0001 optimized,\n"
-               "                      0.002 fixed)\n");
+               "                      0.002 fixed)\n",
+               static_cast<long long>(veltrane::kDctImageDefaultMaxPixels), veltrane::LargestDctSide(kMaxSrbfCenters),
+               veltrane::LargestDctSide(kMaxSrbfCenters), kMaxSrbfCenters, veltrane::LargestDctSide(5),
+               veltrane::LargestDctSide(5));
 }
 
 int UsageError(const char* why, const char* what) { return ToolUsageError("bake", why, what, PrintBakeUsage); }
 
+// The words after "--resolution" as two words when they are one "WxH" word.
+std::vector<char*> SplitResolution(int argc, char** argv, std::vector<std::string>* storage) {
+  std::vector<char*> words(argv, argv + argc);
+  for (size_t i = 1; i + 1 < words.size(); ++i) {
+    if (std::strcmp(words[i], "--resolution") != 0) continue;
+    const std::string value = words[i + 1];
+    const size_t x = value.find_first_of("xX");
+    int w = 0, h = 0;
+    if (x == std::string::npos || !ParseIntArg(value.substr(0, x).c_str(), &w) ||
+        !ParseIntArg(value.substr(x + 1).c_str(), &h)) {
+      continue;
+    }
+    storage->push_back(value.substr(0, x));
+    storage->push_back(value.substr(x + 1));
+    words[i + 1] = nullptr;  // filled below, once storage no longer moves
+    words.insert(words.begin() + static_cast<long>(i) + 2, nullptr);
+    i += 2;
+  }
+  size_t next = 0;
+  for (char*& word : words) {
+    if (word == nullptr) word = &(*storage)[next++][0];
+  }
+  return words;
+}
+
+// The last lines of a bake: what was written, and how to look at it.
+void SayWhatWasWritten(const veltrane::BakeOptions& options) {
+  const char* data = options.format == veltrane::BakeFormat::kRaw    ? "data/lightmap.rbf"
+                     : options.format == veltrane::BakeFormat::kDct ? "data/lightmap.rbf.dct"
+                                                                     : "data/lightmap.rbf and .rbf.dct";
+  std::printf("\nbake: wrote the data set to %s: lightmap.qdx, %s, wood.ppm, shader/dir/*.cgz;\n"
+              "the report above is in bake-report.txt and bake-report.png there.\n"
+              "Look at it with: veltrane-scene %s\n",
+              options.out_dir.c_str(), data, options.out_dir.c_str());
+}
+
 }  // namespace
 
 int BakeCommand(int argc, char** argv) {
+  std::vector<std::string> split_storage;
+  std::vector<char*> words = SplitResolution(argc, argv, &split_storage);
+  argc = static_cast<int>(words.size());
+  argv = words.data();
   veltrane::BakeOptions options;
   const ToolOption kOptions[] = {{"--out", 1},    {"--resolution", 2}, {"--centers", 1},
                                  {"--spread", 1}, {"--samples", 1},    {"--format", 1},
@@ -59,7 +109,12 @@ int BakeCommand(int argc, char** argv) {
       PrintBakeUsage(stdout);
       return 0;
     }
-    if (next.kind == ToolArg::kMissingValue) return UsageError("missing value for", next.word);
+    if (next.kind == ToolArg::kMissingValue) {
+      if (std::strcmp(next.word, "--resolution") == 0) {
+        return UsageError("--resolution needs the width and the height, as W H or WxH (e.g. --resolution 256 256)", "");
+      }
+      return UsageError("missing value for", next.word);
+    }
     if (next.kind != ToolArg::kOption) return UsageError("unknown argument", next.word);
     const std::string arg = next.word;
     const char* value = next.values[0];
@@ -67,7 +122,8 @@ int BakeCommand(int argc, char** argv) {
       options.out_dir = value;
     } else if (arg == "--resolution") {
       if (!ParseIntArg(next.values[0], &options.width) || !ParseIntArg(next.values[1], &options.height)) {
-        return UsageError("--resolution needs two integers", "");
+        return UsageError("--resolution needs two whole numbers, W H or WxH",
+                          (std::string(next.values[0]) + " " + next.values[1]).c_str());
       }
     } else if (arg == "--centers") {
       if (!ParseIntArg(value, &options.centres)) return UsageError("--centers needs an integer", value);
@@ -119,5 +175,14 @@ int BakeCommand(int argc, char** argv) {
   if (!veltrane::CheckBakeOptions(options, &why)) return UsageError(why.c_str(), "");
   options.log = stdout;
   options.progress_bar = isatty(fileno(stdout)) != 0;
-  return veltrane::RunBake(options, nullptr);
+  BakeCleanup cleanup(options.out_dir);
+  cleanup.Arm();
+  const int status = veltrane::RunBake(options, nullptr);
+  if (status != 0) {
+    cleanup.RemoveNow();
+    return status;
+  }
+  cleanup.Disarm();
+  SayWhatWasWritten(options);
+  return 0;
 }

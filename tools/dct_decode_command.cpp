@@ -25,10 +25,7 @@ int DctDecodeCommand(int argc, char** argv) {
     Usage(stdout);
     return 0;
   }
-  if (argc != 3) {
-    Usage(stderr);
-    return 2;
-  }
+  if (argc != 3) return ToolUsageError("dct-decode", argc < 3 ? "needs IN and OUT" : "takes only IN and OUT", "", Usage);
   SetDeflateProgramName("veltrane-tool");
   FILE* in = std::fopen(argv[1], "rb");
   if (!in) {

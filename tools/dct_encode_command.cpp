@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "codec/dct_encoder.h"
@@ -34,8 +35,8 @@ int DctEncodeCommand(int argc, char** argv) {
     if (std::strcmp(argv[i], "--bits-per-pixel") == 0) {
       if (i + 1 >= argc || !ParseRealArg(argv[i + 1], &options.bits_per_pixel) || !(options.bits_per_pixel >= 0) ||
           options.bits_per_pixel > 12) {
-        Usage(stderr);
-        return 2;
+        return ToolUsageError("dct-encode", "--bits-per-pixel needs a number from 0 to 12",
+                              i + 1 < argc ? argv[i + 1] : "", Usage);
       }
       ++i;
     } else {
@@ -43,10 +44,10 @@ int DctEncodeCommand(int argc, char** argv) {
     }
   }
   int width = 0, height = 0;
-  if (positional.size() != 4 || !ParseIntArg(positional[1], &width) || !ParseIntArg(positional[2], &height) || width <= 0 ||
-      height <= 0) {
-    Usage(stderr);
-    return 2;
+  if (positional.size() != 4) return ToolUsageError("dct-encode", "needs IN WIDTH HEIGHT OUT", "", Usage);
+  if (!ParseIntArg(positional[1], &width) || !ParseIntArg(positional[2], &height) || width <= 0 || height <= 0) {
+    return ToolUsageError("dct-encode", "WIDTH and HEIGHT must be positive whole numbers",
+                          (std::string(positional[1]) + " " + positional[2]).c_str(), Usage);
   }
   const char* in = positional[0];
   const char* out = positional[3];

@@ -46,8 +46,7 @@ int ExportModelCommand(int argc, char** argv) {
     return 0;
   }
   if (argc != 2 || argv[1][0] == '\0' || (argv[1][0] == '-' && argv[1][1] != '\0')) {
-    std::fprintf(stderr, "veltrane-tool export-model: expected one output file name\n\n%s", kUsage);
-    return 2;
+    return ToolUsageErrorText("export-model", "expected one output file name", kUsage);
   }
   const char* path = argv[1];
   FILE* out = std::fopen(path, "w");

@@ -61,8 +61,7 @@ int ReadInOutArgs(int argc, char** argv, const char* name, const char* usage, co
                   int option_count, const std::function<const char*(const ToolArg&)>& on_option,
                   const char* paths[2]) {
   auto usage_error = [&](const char* problem, const char* what) {
-    std::fprintf(stderr, "veltrane-tool %s: %s%s\n\n%s", name, problem, what, usage);
-    return 2;
+    return ToolUsageErrorText(name, std::string(problem) + what, usage);
   };
   int path_count = 0;
   ToolArgReader args(argc, argv, options, option_count);
@@ -88,8 +87,26 @@ int ReadInOutArgs(int argc, char** argv, const char* name, const char* usage, co
   return -1;
 }
 
-int ToolUsageError(const char* name, const char* why, const char* what, void (*print_usage)(FILE*)) {
-  std::fprintf(stderr, "veltrane-tool %s: %s%s%s\n\n", name, why, what[0] != '\0' ? ": " : "", what);
-  print_usage(stderr);
+int ToolUsageErrorText(const char* name, const std::string& message, const char* usage) {
+  const char* end = std::strchr(usage, '\n');
+  const int synopsis = end != nullptr ? static_cast<int>(end - usage) : static_cast<int>(std::strlen(usage));
+  std::fprintf(stderr, "veltrane-tool %s: %s\n%.*s\nTry 'veltrane-tool %s --help' for every option.\n", name,
+               message.c_str(), synopsis, usage, name);
   return 2;
+}
+
+int ToolUsageError(const char* name, const char* why, const char* what, void (*print_usage)(FILE*)) {
+  std::string message = why;
+  if (what[0] != '\0') message += std::string(": ") + what;
+  // The usage text is only written through a stream; take it from one in memory.
+  char* text = nullptr;
+  size_t size = 0;
+  FILE* memory = open_memstream(&text, &size);
+  if (memory != nullptr) {
+    print_usage(memory);
+    std::fclose(memory);
+  }
+  const int status = ToolUsageErrorText(name, message, text != nullptr ? text : "");
+  std::free(text);
+  return status;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <string>
 
 // A decimal integer within int's range.
 bool ParseIntArg(const char* text, int* value);
@@ -11,9 +12,14 @@ bool ParseIntArg(const char* text, int* value);
 // A finite or infinite real as strtod reads it, not out of double's range.
 bool ParseRealArg(const char* text, double* value);
 
-// A usage error of subcommand NAME: "veltrane-tool NAME: WHY" (then ": WHAT" unless WHAT is
-// empty), a blank line and print_usage(stderr). Returns 2, the exit status of usage errors.
+// A usage error of subcommand NAME in three lines on standard error: "veltrane-tool NAME: WHY"
+// (then ": WHAT" unless WHAT is empty), the first line of what print_usage writes (its
+// synopsis), and "Try 'veltrane-tool NAME --help' for every option.". Returns 2, the exit
+// status of usage errors.
 int ToolUsageError(const char* name, const char* why, const char* what, void (*print_usage)(FILE*));
+
+// The same with the usage text itself.
+int ToolUsageErrorText(const char* name, const std::string& message, const char* usage);
 
 // "--help" or "-h".
 bool IsHelpArg(const char* word);
@@ -62,8 +68,7 @@ class ToolArgReader {
 // exactly two paths. on_option gets each known option with its values and returns nullptr, or
 // the start of the message for a bad value ("chunk size must be ..., not "). Returns -1 when
 // the command should go on with paths filled; otherwise the exit status: 0 after the usage on
-// standard output for help, 2 after "veltrane-tool NAME: PROBLEM WORD", a blank line and the
-// usage on standard error.
+// standard output for help, 2 after the usage error (ToolUsageErrorText) on standard error.
 int ReadInOutArgs(int argc, char** argv, const char* name, const char* usage, const ToolOption* options,
                   int option_count, const std::function<const char*(const ToolArg&)>& on_option,
                   const char* paths[2]);

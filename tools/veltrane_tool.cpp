@@ -1,6 +1,7 @@
 // veltrane-tool: command-line access to the data formats, the built-in model and the baker.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "tools/tool_args.h"
 #include "tools/tool_commands.h"
@@ -31,15 +32,20 @@ void PrintUsage(FILE* out) {
                     "the version.\n");
 }
 
+// A refusal of the command line in three lines: what is wrong, the commands, where more is.
+int CommandLineError(const char* what) {
+  std::fprintf(stderr, "veltrane-tool: %s\nusage: veltrane-tool COMMAND [ARGS...], COMMAND one of:", what);
+  for (const Command& c : kCommands) std::fprintf(stderr, " %s", c.name);
+  std::fprintf(stderr, "\nTry 'veltrane-tool --help' for what each does.\n");
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   // Each line (bake progress included) shows as it is written, also into a file or a pipe.
   std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
-  if (argc < 2) {
-    PrintUsage(stderr);
-    return 2;
-  }
+  if (argc < 2) return CommandLineError("no command given");
   if (IsHelpArg(argv[1])) {
     PrintUsage(stdout);
     return 0;
@@ -51,7 +57,5 @@ int main(int argc, char** argv) {
   for (const Command& c : kCommands) {
     if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 1, argv + 1);
   }
-  std::fprintf(stderr, "veltrane-tool: unknown command '%s'\n\n", argv[1]);
-  PrintUsage(stderr);
-  return 2;
+  return CommandLineError((std::string("unknown command '") + argv[1] + "'").c_str());
 }

@@ -18,7 +18,8 @@ const char kHeadlessUsage[] =
     "  --gl-debug            a debug context: each GL error the driver reports is printed\n"
     "                        (\"GL error: ...\") and the run ends with status 1\n"
     "  --startup-profile     after the first frame, the time of each start-up step\n"
-    "  --list-devices        print the EGL devices and stop\n";
+    "  --list-devices        print the EGL devices and stop\n"
+    "  --help, --version     print this text or the version and stop\n";
 
 namespace {
 
@@ -58,6 +59,11 @@ bool ParseHeadlessOptions(int argc, const char* const* argv, HeadlessOptions* op
         *error = "--screenshot needs a file name";
         return false;
       }
+      const size_t length = std::strlen(value);
+      if (length < 5 || std::strcmp(value + length - 4, ".png") != 0) {
+        *error = std::string("--screenshot saves a PNG picture: give a name ending in .png, not '") + value + "'";
+        return false;
+      }
       options->screenshot = value;
       ++i;
     } else if (arg == "--benchmark") {
@@ -70,6 +76,8 @@ bool ParseHeadlessOptions(int argc, const char* const* argv, HeadlessOptions* op
       options->gl_debug = true;
     } else if (arg == "--help" || arg == "-h") {
       options->help = true;
+    } else if (arg == "--version") {
+      options->version = true;
     } else {
       *error = "unknown argument '" + arg + "'";
       return false;

@@ -12,10 +12,11 @@ struct HeadlessOptions {
   bool gl_debug = false;     // --gl-debug: a debug context; any GL error the driver reports fails the run
   bool startup_profile = false;  // --startup-profile: the start-up steps' times after the first frame
   bool help = false;         // --help
+  bool version = false;      // --version
 };
 
 // False with a message in *error for anything else: an unknown option, a missing or bad
-// number, an argument that is no option.
+// number, an argument that is no option, a --screenshot name that does not end in ".png".
 bool ParseHeadlessOptions(int argc, const char* const* argv, HeadlessOptions* options,
                           std::string* error);
 

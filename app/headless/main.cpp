@@ -4,6 +4,7 @@
 #include <GL/glew.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -48,11 +49,18 @@ int main(int argc, char** argv) {
   HeadlessOptions options;
   std::string error;
   if (!ParseHeadlessOptions(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "%s: %s\n%s", kName, error.c_str(), kHeadlessUsage);
+    // Three lines: the fault, the synopsis, where the rest is.
+    const char* synopsis_end = std::strchr(kHeadlessUsage, '\n');
+    std::fprintf(stderr, "%s: %s\n%.*s\nTry '%s --help' for every option.\n", kName, error.c_str(),
+                 static_cast<int>(synopsis_end - kHeadlessUsage), kHeadlessUsage, kName);
     return 2;
   }
   if (options.help) {
     std::fputs(kHeadlessUsage, stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("%s %s\n", kName, VELTRANE_VERSION);
     return 0;
   }
   if (options.list_devices) return ListDevices();
@@ -87,8 +95,8 @@ int main(int argc, char** argv) {
   window_id = kWindowId;
   veltrane::MarkStartupStep("window and context");
 
+  // The viewer's usage text (keys and mouse) is left out: the runner has no window to use them.
   InitScene(description);
-  PrintUsage();
   std::printf("EGL: %s\nGL_RENDERER: %s\nGL_VERSION: %s\n", session.where().c_str(),
               GlString(GL_RENDERER), GlString(GL_VERSION));
 
@@ -99,6 +107,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%s: cannot write %s\n", kName, options.screenshot.c_str());
       return 1;
     }
+    std::printf("%s: saved frame %d (%d x %d) to %s\n", kName, options.frames, window.width(), window.height(),
+                options.screenshot.c_str());
   }
   if (options.benchmark) RunBenchmark();
 

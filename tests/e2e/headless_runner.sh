@@ -24,6 +24,14 @@ for args in "--frames 0" "--frames" "--frames x" "--device -1" "--screenshot" "-
   [ ! -s "$E2E_WORK/bad.out" ] || fail "'$args': wrote to standard output"
 done
 
+runner jpeg "$run" --screenshot "$E2E_WORK/x.jpg"
+[ "$status" = 2 ] || fail "--screenshot x.jpg: status $status, expected 2"
+grep -q "name ending in .png" "$E2E_WORK/jpeg.err" || fail "--screenshot x.jpg: no message asking for .png"
+[ "$(wc -l <"$E2E_WORK/jpeg.err")" -le 3 ] || fail "--screenshot x.jpg: more than three lines"
+[ ! -e "$E2E_WORK/x.jpg" ] || fail "--screenshot x.jpg wrote a file"
+runner version "$E2E_WORK" --version
+[ "$status" = 0 ] && grep -qx 'veltrane-headless [0-9.]*' "$E2E_WORK/version.out" || fail "--version"
+
 runner missing "$run" --device 999
 [ "$status" = 1 ] || fail "--device 999: status $status, expected 1"
 grep -q '^veltrane-headless: no EGL device 999 (' "$E2E_WORK/missing.err" || fail "--device 999: no clear message"
@@ -38,7 +46,10 @@ grep -q 'lightmap.qdx' "$E2E_WORK/nodesc.err" || fail "no lightmap.qdx: no messa
 
 runner frames "$run" --frames 3 --screenshot "$E2E_WORK/shot.png" --benchmark
 [ "$status" = 0 ] || fail "frames: status $status"
-grep -q 'Press "p" or "P" to calculate fps.' "$E2E_WORK/frames.out" || fail "no usage text"
+# No keys or mouse without a window: the viewer's usage text is left out.
+! grep -q 'Press "p" or "P"\|Click-drag' "$E2E_WORK/frames.out" || fail "the runner prints the viewer's key help"
+grep -qx "veltrane-headless: saved frame 3 ($width x $height) to $E2E_WORK/shot.png" "$E2E_WORK/frames.out" ||
+  fail "no line saying where the picture went"
 grep -q '^GL_RENDERER: ' "$E2E_WORK/frames.out" || fail "no renderer line"
 grep -qx 'Performing benchmarking , please wait' "$E2E_WORK/frames.err" || fail "no benchmark heading"
 grep -Eqx '\.{10}[0-9]+\.[0-9]{6} fps' "$E2E_WORK/frames.err" || fail "no benchmark rate line"

@@ -50,7 +50,8 @@ TEST(HeadlessOptionsTest, RefusesBadNumbersMissingValuesAndStrangers) {
       {"--frames", "2147483648"}, {"--frames"},         {"--device", "-1"},
       {"--device", "one"},      {"--device"},           {"--screenshot"},
       {"--screenshot", ""},     {"--bogus"},            {"frames"},
-      {"-f", "3"},              {"--frames=3"},
+      {"-f", "3"},              {"--frames=3"},         {"--screenshot", "x.jpg"},
+      {"--screenshot", ".png"}, {"--screenshot", "x.PNG.txt"},
   };
   for (const auto& args : bad) {
     HeadlessOptions options;
@@ -64,6 +65,11 @@ TEST(HeadlessOptionsTest, RefusesBadNumbersMissingValuesAndStrangers) {
   EXPECT_EQ(error, "--frames: not a positive whole number: 'x'");
   EXPECT_FALSE(Parse({"--nope"}, &options, &error));
   EXPECT_EQ(error, "unknown argument '--nope'");
+  // A picture is only ever PNG data, so a name that promises another format is refused.
+  EXPECT_FALSE(Parse({"--screenshot", "x.jpg"}, &options, &error));
+  EXPECT_EQ(error, "--screenshot saves a PNG picture: give a name ending in .png, not 'x.jpg'");
+  ASSERT_TRUE(Parse({"--version"}, &options, &error));
+  EXPECT_TRUE(options.version);
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ scene=share/veltrane/scene
 
 # The layout.
 expected=(
-  bin/veltrane bin/veltrane-tool bin/veltrane-scene
+  bin/veltrane bin/veltrane-tool bin/veltrane-scene libexec/veltrane/veltrane
   $scene/lightmap.qdx $scene/data/lightmap.rbf.dct $scene/wood.ppm
   $scene/bake-report.txt $scene/bake-report.png
   share/man/man1/veltrane.1.gz share/man/man1/veltrane-tool.1.gz share/man/man1/veltrane-scene.1.gz
@@ -38,8 +38,8 @@ done
 for file in "${expected[@]}"; do
   [ -f "$prefix/$file" ] || fail "$prefix/$file is not installed"
 done
-for program in veltrane veltrane-tool veltrane-scene; do
-  [ -x "$prefix/bin/$program" ] || fail "$prefix/bin/$program is not executable"
+for program in bin/veltrane bin/veltrane-tool bin/veltrane-scene libexec/veltrane/veltrane; do
+  [ -x "$prefix/$program" ] || fail "$prefix/$program is not executable"
 done
 if [ "$exact" = 1 ]; then
   # Nothing else: no tests, benchmarks, fuzzers, model generator or timed viewer.
@@ -52,6 +52,7 @@ fi
 # and option that the programs' help texts list.
 [ "$("$prefix/bin/veltrane-tool" --version)" = "veltrane-tool $version" ] || fail "veltrane-tool --version"
 [ "$("$prefix/bin/veltrane-scene" --version)" = "veltrane-scene $version" ] || fail "veltrane-scene --version"
+[ "$(DISPLAY= "$prefix/bin/veltrane" --version)" = "veltrane $version" ] || fail "veltrane --version"
 pages=(veltrane veltrane-tool veltrane-scene)
 [ -x "$prefix/bin/veltrane-headless" ] && pages+=(veltrane-headless)
 for page in "${pages[@]}"; do
@@ -77,14 +78,25 @@ fi
 grep -q "$prefix/$scene\|/usr/share/veltrane/scene\|/usr/local/share/veltrane/scene" "$E2E_WORK/veltrane.txt" ||
   fail "veltrane.1 does not name the installed data set"
 
+# The installed README works where it is: every link and picture it names is installed beside
+# it (or is a web address), and it does not send the reader to the source tree's ./run.sh.
+doc=$prefix/share/doc/veltrane
+while read -r target; do
+  case $target in http://* | https://* | '#'*) continue ;; esac
+  [ -e "$doc/$target" ] || fail "$doc/README.md links to $target, which is not installed"
+done < <(grep -o '](\([^)]*\))' "$doc/README.md" | sed 's/^](\(.*\))$/\1/')
+! grep -q '\./run\.sh\|\./test\.sh' "$doc/README.md" || fail "$doc/README.md refers to the source tree's scripts"
+grep -q '^veltrane$' "$doc/README.md" || fail "$doc/README.md does not say to type veltrane"
+
 # The launcher starts the installed viewer on a copy of the installed data set.
 read -r width height < <(awk '$1 == "REFER_RESOLUTION" { print $2, $3 }' "$prefix/$scene/lightmap.qdx")
 before=$(cd "$prefix/$scene" && find . -printf '%P %s %T@\n' | sort)
-XDG_CACHE_HOME=$cache_home "$prefix/bin/veltrane-scene" >"$E2E_WORK/scene.out" 2>"$E2E_WORK/scene.err" &
+# "veltrane" in an ordinary directory: the launcher hands over to veltrane-scene.
+(cd "$E2E_WORK" && XDG_CACHE_HOME=$cache_home exec "$prefix/bin/veltrane") >"$E2E_WORK/scene.out" 2>"$E2E_WORK/scene.err" &
 VIEWER_PID=$!
 wait_for_window
-[ "$(readlink -f "/proc/$VIEWER_PID/exe")" = "$(readlink -f "$prefix/bin/veltrane")" ] ||
-  fail "the launcher did not start $prefix/bin/veltrane"
+[ "$(readlink -f "/proc/$VIEWER_PID/exe")" = "$(readlink -f "$prefix/libexec/veltrane/veltrane")" ] ||
+  fail "the launcher did not start $prefix/libexec/veltrane/veltrane"
 [ "$(readlink -f "/proc/$VIEWER_PID/cwd")" = "$(readlink -f "$cache_home/veltrane/scene")" ] ||
   fail "the viewer does not run in $cache_home/veltrane/scene"
 # The usage text comes once the data set is loaded; the first frames may take a while longer

@@ -19,15 +19,16 @@ fail() {
 # A prefix as the install rules lay it out, with a fake viewer that writes a shader file the
 # way the real one does and prints its working directory.
 prefix=$work/prefix
-mkdir -p "$prefix/bin" "$prefix/share/veltrane/scene/shader/dir" "$prefix/share/veltrane/scene/data"
+viewer=$prefix/libexec/veltrane/veltrane
+mkdir -p "$prefix/bin" "$prefix/libexec/veltrane" "$prefix/share/veltrane/scene/shader/dir" "$prefix/share/veltrane/scene/data"
 cp "$launcher_built" "$prefix/bin/veltrane-scene"
-cat >"$prefix/bin/veltrane" <<'EOF'
+cat >"$viewer" <<'EOF'
 #!/bin/sh
 touch shader/dir/left_by_viewer.cg || exit 9
 echo "viewer in $(pwd -P) with $*"
 exit "${FAKE_VIEWER_STATUS:-0}"
 EOF
-chmod +x "$prefix/bin/veltrane"
+chmod +x "$viewer"
 installed=$prefix/share/veltrane/scene
 echo "REFER_RESOLUTION 4 4" >"$installed/lightmap.qdx"
 echo coefficients >"$installed/data/lightmap.rbf.dct"
@@ -147,9 +148,9 @@ wait $! || fail "the first of two launchers failed"
 expect 0 out "viewer in $HOME/.cache/veltrane/scene" "a relative XDG_CACHE_HOME"
 [ ! -e "$work/relative" ] || fail "a relative XDG_CACHE_HOME was used"
 
-# No viewer beside the launcher.
-rm "$prefix/bin/veltrane"
+# No viewer where the launcher looks.
+rm "$viewer"
 launch
-expect 1 err "the viewer $prefix/bin/veltrane is missing" "no viewer"
+expect 1 err "the viewer $prefix/bin/../libexec/veltrane/veltrane is missing" "no viewer"
 
 echo "launcher_cache: ok"

@@ -138,7 +138,7 @@ TEST_F(DctToolTest, HelpAndUsageErrors) {
         std::string("dct-decode"), "dct-decode " + in, "dct-decode " + in + " " + out + " extra"}) {
     const ToolRun r = Tool(args);
     EXPECT_EQ(r.status, 2) << args;
-    EXPECT_EQ(r.err.rfind("usage: veltrane-tool dct-", 0), 0u) << args;
+    EXPECT_NE(r.err.find("\nusage: veltrane-tool dct-"), std::string::npos) << args;
     EXPECT_EQ(r.out, "") << args;
   }
 }

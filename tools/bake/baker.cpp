@@ -19,6 +19,7 @@
 #include "common/heap.h"
 #include "common/parallel_for.h"
 #include "relight/description.h"
+#include "tools/bake/bake_limits.h"
 #include "tools/bake/centre_fit.h"
 #include "tools/bake/embedded_shaders.h"
 #include "tools/bake/fit_errors.h"
@@ -348,12 +349,14 @@ bool OptimizeFitCentres(Bake& b) {
   problem.start_sigma = b.sigma;
   CentreFitResult result;
   std::string why;
-  b.progress.Begin("centres", 1);
+  // The bar counts solver iterations against their limit; a fit that converges sooner jumps to
+  // the end.
+  b.progress.Begin("centres", problem.max_iterations);
+  problem.on_iteration = [&b](int) { b.progress.Advance(1); };
   if (!OptimizeCentres(problem, &result, &why)) {
     std::fprintf(stderr, "bake: %s\n", why.c_str());
     return false;
   }
-  b.progress.Advance(1);
   b.centre_angles = result.centres;
   b.centres.clear();
   for (const SphereAngles& a : b.centre_angles) b.centres.push_back(CentreDirection(a));
@@ -701,19 +704,23 @@ bool CheckBakeOptions(const BakeOptions& o, std::string* why) {
     return fail("the ridge must be 0 to 1");
   }
   if (!(o.bits_per_pixel > 0.0 && o.bits_per_pixel <= 12.0)) return fail("the bits per pixel must be above 0 and at most 12");
+  if (o.format != BakeFormat::kRaw && !FitsDctImage(o.width, o.height, o.centres)) {
+    *why = "a " + std::to_string(o.width) + " x " + std::to_string(o.height) + " light map with " +
+           std::to_string(o.centres) + " centres is too large for the DCT coefficient file (W x H x 3 x centres " +
+           "must stay within " + std::to_string(kDctImageDefaultMaxPixels) + " values: at most " +
+           std::to_string(LargestDctSide(o.centres)) + " x " + std::to_string(LargestDctSide(o.centres)) +
+           " with " + std::to_string(o.centres) + " centres); lower --resolution or --centers, or use --format raw";
+    return false;
+  }
   // The fitting maps dominate the memory; keep them within half of the machine's memory.
   const double bytes = 4.0 * (o.samples + o.heldout + o.band_heldout + 4.0 * o.centres + 25.0) *
                        static_cast<double>(o.width) * o.height;
   const long pages = sysconf(_SC_PHYS_PAGES), page = sysconf(_SC_PAGESIZE);
   if (pages > 0 && page > 0 && bytes > 0.5 * static_cast<double>(pages) * page) {
-    return fail("the fitting maps would need more than half of this machine's memory; lower --samples or --resolution");
-  }
-  if (o.format != BakeFormat::kRaw) {
-    const int64_t rows = 3 * static_cast<int64_t>(o.centres) * o.height;
-    const int64_t padded = (o.width + 7) / 8 * 8 * ((rows + 7) / 8 * 8);
-    if (padded > kDctImageDefaultMaxPixels) {
-      return fail("the coefficient image is too large for the DCT codec; lower --resolution or --centres");
-    }
+    char text[200];
+    std::snprintf(text, sizeof text, "the fitting maps would need %.1f GB, more than half of this machine's %.1f GB; "
+                  "lower --samples or --resolution", bytes / 1e9, static_cast<double>(pages) * page / 1e9);
+    return fail(text);
   }
   return true;
 }

@@ -125,6 +125,19 @@ double FitMisfit(const RidgeResidual& residual, const Matrix& z, const std::vect
   return std::sqrt(sum);
 }
 
+// Hands each finished solver iteration to the problem's progress callback.
+class IterationReporter : public ceres::IterationCallback {
+ public:
+  explicit IterationReporter(const std::function<void(int)>& report) : report_(report) {}
+  ceres::CallbackReturnType operator()(const ceres::IterationSummary& summary) override {
+    report_(summary.iteration);
+    return ceres::SOLVER_CONTINUE;
+  }
+
+ private:
+  const std::function<void(int)>& report_;
+};
+
 }  // namespace
 
 double CentreFitResidual(const CentreFitProblem& problem, const std::vector<SphereAngles>& centres,
@@ -183,6 +196,8 @@ bool OptimizeCentres(const CentreFitProblem& problem, CentreFitResult* result, s
   options.parameter_tolerance = 1e-8;
   options.logging_type = ceres::SILENT;
   options.minimizer_progress_to_stdout = false;
+  IterationReporter reporter(problem.on_iteration);
+  if (problem.on_iteration) options.callbacks.push_back(&reporter);
   ceres::Solver::Summary summary;
   ceres::Solve(options, &solver_problem, &summary);
   if (summary.termination_type == ceres::FAILURE || !std::isfinite(summary.final_cost)) {

@@ -7,6 +7,7 @@
 // components of the samples) and every evaluation costs O(K N r) whatever the texel count.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ struct CentreFitProblem {
   double start_sigma = 0.4;         // radians
   int max_iterations = 150;
   double min_sigma = 0.05, max_sigma = 1.5;  // radians
+  // Called after each solver iteration with its number (0 for the starting point), on the
+  // calling thread; may be empty.
+  std::function<void(int iteration)> on_iteration;
 };
 
 struct CentreFitResult {

@@ -12,6 +12,7 @@
 #include "tools/bake/baker.h"
 #include "tools/bake/float32_file.h"
 #include "tools/bake/map_algebra.h"
+#include "tools/bake/quiet_decode.h"
 #include "tools/bake/srbf_basis.h"
 
 namespace veltrane {
@@ -23,16 +24,27 @@ bool ReadRaw(const std::string& path, size_t count, std::vector<float>* values) 
   return ReadFloat32File(path.c_str(), values, &bytes) && bytes == 4 * count;
 }
 
-bool ReadDct(const std::string& path, int width, size_t rows, std::vector<float>* values) {
+// A DCT file of exactly width x rows values. A damaged file is said once in *damage (the codec's
+// own messages, one per damaged chunk, are held back).
+bool ReadDct(const std::string& path, int width, size_t rows, std::vector<float>* values, std::string* damage) {
   FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) return false;
   std::unique_ptr<DctImage> image(new DctImage);
-  image->Load(f);
   float* plane = nullptr;
   int w = 0, h = 0;
-  image->Decode(&plane, &w, &h);
+  DecodeFaults faults;
+  const bool clean = DecodeQuietly(
+      [&] {
+        image->Load(f);
+        image->Decode(&plane, &w, &h);
+      },
+      &faults);
   std::fclose(f);
   HeapPtr<float> owned(plane);
+  if (!clean) {
+    *damage = DescribeDamage(path, faults);
+    return false;
+  }
   if (plane == nullptr || w != width || h < 0 || static_cast<size_t>(h) != rows) return false;
   values->assign(plane, plane + static_cast<size_t>(w) * rows);
   return true;
@@ -44,7 +56,7 @@ bool LoadRunData(const std::string& dir, RunData* run, std::string* why) {
   const std::string qdx = dir + "/" + kDescriptionName;
   RelightDescription d;
   if (d.Read(qdx.c_str()) != kReadDone) {
-    *why = "cannot read the description " + qdx;
+    *why = "cannot read the description " + qdx + "; is " + dir + " a run directory (one that 'veltrane-tool bake --out " + dir + "' writes)?";
     return false;
   }
   if (d.refer_width < 1 || d.refer_height < 1 || d.refer_width > 4096 || d.refer_height > 4096) {
@@ -73,17 +85,21 @@ bool LoadRunData(const std::string& dir, RunData* run, std::string* why) {
     FILE* probe = std::fopen(path.c_str(), "rb");
     if (probe == nullptr) continue;
     std::fclose(probe);
+    std::string damage;
     const bool ok = raw ? ReadRaw(path, rows * run->width, &run->coefficients)
-                        : ReadDct(path, run->width, rows, &run->coefficients);
+                        : ReadDct(path, run->width, rows, &run->coefficients, &damage);
     if (!ok) {
-      *why = path + " does not hold 3 x " + std::to_string(run->centres.size()) + " maps of " +
-             std::to_string(run->width) + " x " + std::to_string(run->height) + " coefficients";
+      *why = !damage.empty() ? damage
+                             : path + " does not hold 3 x " + std::to_string(run->centres.size()) + " maps of " +
+                                   std::to_string(run->width) + " x " + std::to_string(run->height) +
+                                   " coefficients";
+      *why += "; bake it again (veltrane-tool bake --out " + dir + ")";
       return false;
     }
     run->coefficient_path = path;
     return true;
   }
-  *why = "neither " + base + ".rbf nor " + base + ".rbf.dct can be opened";
+  *why = "neither " + base + ".rbf nor " + base + ".rbf.dct can be opened; bake it again (veltrane-tool bake --out " + dir + ")";
   return false;
 }
 

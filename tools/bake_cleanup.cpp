@@ -1,0 +1,116 @@
+#include "tools/bake_cleanup.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/bake/baker.h"
+#include "tools/bake/embedded_shaders.h"
+
+namespace {
+
+// Paths to remove, in order: the bake's files, then the folders, deepest first. Built before the
+// handlers are installed and never changed while they are, so the handler only reads them.
+std::vector<std::string> g_storage;
+std::vector<const char*> g_paths;
+bool g_armed = false;
+bool g_installed[3] = {};
+
+bool Exists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0;
+}
+
+// Only unlink and rmdir: both may be called from a signal handler. rmdir leaves a folder that
+// still holds something.
+void RemoveAll() {
+  for (const char* path : g_paths) {
+    if (unlink(path) != 0) rmdir(path);
+  }
+}
+
+void OnSignal(int signal_number) {
+  RemoveAll();
+  ::signal(signal_number, SIG_DFL);
+  raise(signal_number);
+}
+
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+}  // namespace
+
+BakeCleanup::BakeCleanup(const std::string& out_dir) {
+  g_storage.clear();
+  g_paths.clear();
+  std::string out = out_dir;
+  while (out.size() > 1 && out.back() == '/') out.pop_back();
+  // The run directory's missing parents, outermost first.
+  std::vector<std::string> missing;
+  for (size_t at = 1; at < out.size(); ++at) {
+    if (out[at] == '/' && !Exists(out.substr(0, at))) missing.push_back(out.substr(0, at));
+  }
+  const bool out_missing = !Exists(out);
+  if (out_missing) missing.push_back(out);
+  std::vector<std::string> folders;  // the bake's own folders that it will create
+  for (const char* sub : {"/data", "/shader", "/shader/dir"}) {
+    if (out_missing || !Exists(out + sub)) folders.push_back(out + sub);
+  }
+  auto made = [&](const std::string& folder) {
+    for (const std::string& m : missing) {
+      if (m == folder) return true;
+    }
+    for (const std::string& f : folders) {
+      if (f == folder) return true;
+    }
+    return false;
+  };
+  const std::string base = out + "/" + veltrane::kBasePath + "/" + veltrane::kEncodedFile;
+  std::vector<std::string> files;
+  if (made(out)) {
+    for (const char* name : {veltrane::kDescriptionName, "wood.ppm", "bake-report.txt", "bake-report.png"}) {
+      files.push_back(out + "/" + name);
+    }
+  }
+  if (made(out + "/" + veltrane::kBasePath)) {
+    files.push_back(base + ".rbf");
+    files.push_back(base + ".rbf.dct");
+  }
+  if (made(out + "/shader/dir")) {
+    for (int i = 0; i < veltrane::kEmbeddedShaderCount; ++i) {
+      files.push_back(out + "/shader/dir/" + veltrane::kEmbeddedShaders[i].name + ".cgz");
+    }
+  }
+  g_storage = files;
+  for (auto f = folders.rbegin(); f != folders.rend(); ++f) g_storage.push_back(*f);
+  for (auto m = missing.rbegin(); m != missing.rend(); ++m) g_storage.push_back(*m);
+  for (const std::string& path : g_storage) g_paths.push_back(path.c_str());
+}
+
+BakeCleanup::~BakeCleanup() { Disarm(); }
+
+void BakeCleanup::Arm() {
+  if (g_armed) return;
+  g_armed = true;
+  // A signal that the shell ignores (a background job) stays ignored.
+  for (int i = 0; i < 3; ++i) {
+    struct sigaction old;
+    g_installed[i] = sigaction(kSignals[i], nullptr, &old) == 0 && old.sa_handler != SIG_IGN;
+    if (g_installed[i]) ::signal(kSignals[i], OnSignal);
+  }
+}
+
+void BakeCleanup::Disarm() {
+  if (!g_armed) return;
+  for (int i = 0; i < 3; ++i) {
+    if (g_installed[i]) ::signal(kSignals[i], SIG_DFL);
+  }
+  g_armed = false;
+}
+
+void BakeCleanup::RemoveNow() {
+  Disarm();
+  RemoveAll();
+}

@@ -2,11 +2,13 @@
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 const char kHeadlessUsage[] =
     "usage: veltrane-headless [--frames N] [--benchmark] [--screenshot FILE.png] [--device N]\n"
+    "                         [--light seed|sky|FILE] [--turn DEG]\n"
     "       veltrane-headless --list-devices\n"
     "Draws the viewer's frames without a window, on an EGL device (or Mesa's surfaceless\n"
     "platform), in a run directory like the viewer's.\n"
@@ -14,7 +16,11 @@ const char kHeadlessUsage[] =
     "  --benchmark           then the viewer's \"p\" benchmark: 100 frames and the rate\n"
     "  --screenshot FILE.png the window's picture after the frames\n"
     "  --device N            the EGL device to draw on (default: the first)\n"
-    "  --list-devices        print the EGL devices and stop\n";
+    "  --list-devices        print the EGL devices and stop\n"
+    "  --light seed|sky|FILE the light: the seed's moving light (default), the built-in sky\n"
+    "                        with its sun, or an environment image (.hdr or .exr)\n"
+    "  --turn DEG            the environment's turn about the vertical axis at the first frame;\n"
+    "                        for the sky the time of day (0 sunrise, 180 noon, 360 sunset)\n";
 
 namespace {
 
@@ -55,6 +61,22 @@ bool ParseHeadlessOptions(int argc, const char* const* argv, HeadlessOptions* op
         return false;
       }
       options->screenshot = value;
+      ++i;
+    } else if (arg == "--light") {
+      if (value == nullptr || *value == '\0') {
+        *error = "--light needs seed, sky or an image file";
+        return false;
+      }
+      options->light = value;
+      ++i;
+    } else if (arg == "--turn") {
+      char* end = nullptr;
+      const double turn = value != nullptr ? std::strtod(value, &end) : 0.0;
+      if (value == nullptr || *value == '\0' || *end != '\0' || !std::isfinite(turn)) {
+        *error = std::string("--turn needs a number of degrees") + (value != nullptr ? ": '" + std::string(value) + "'" : "");
+        return false;
+      }
+      options->turn = turn;
       ++i;
     } else if (arg == "--benchmark") {
       options->benchmark = true;

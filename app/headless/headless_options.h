@@ -10,6 +10,8 @@ struct HeadlessOptions {
   int device = -1;           // --device N: which EGL device; -1: the first, or surfaceless
   bool list_devices = false; // --list-devices: print the EGL devices and stop
   bool help = false;         // --help
+  std::string light = "seed"; // --light seed|sky|FILE: the light the frames are drawn under
+  double turn = 0.0;          // --turn DEG: the environment's turn (the sky's time of day)
 };
 
 // False with a message in *error for anything else: an unknown option, a missing or bad

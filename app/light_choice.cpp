@@ -169,3 +169,8 @@ std::string ChosenLightName() {
   LightState& s = State();
   return s.listed ? s.entries[s.shown].name : "seed";
 }
+
+void ResetLightChoice() {
+  State() = LightState();
+  ForgetEnvironmentRelightProgram();
+}

@@ -27,3 +27,7 @@ bool RelightChosenLight();
 
 // The name of the light shown, as its console line gives it.
 std::string ChosenLightName();
+
+// Back to the state before the first key: the seed's light, nothing listed or made (for a
+// start-up made anew in the same process, as the tests do).
+void ResetLightChoice();

@@ -132,6 +132,8 @@ bool PrepareEnvironmentRelightProgram() {
   return true;
 }
 
+void ForgetEnvironmentRelightProgram() { program = nullptr; }
+
 void ShaderCgRelightWeights(const float* rgb) {
   const int n = srbf_center_count;
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);

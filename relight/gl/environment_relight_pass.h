@@ -15,6 +15,10 @@ extern const char kEnvironmentRelightName[];  // "lightmap_relitenv16"
 // or the program not made; the seed's pass is unaffected.
 bool PrepareEnvironmentRelightProgram();
 
+// Forgets the program (without destroying it), for a start-up that makes a new shader context:
+// the next PrepareEnvironmentRelightProgram compiles it anew.
+void ForgetEnvironmentRelightProgram();
+
 // Relights every light-map target with rgb[3 k + c] as centre k's weight in channel c; the
 // window's GL context is current on entry and again on return. Needs the program prepared.
 void ShaderCgRelightWeights(const float* rgb);

@@ -10,8 +10,8 @@ build=${1:-build}
 run=${2:-$build/run}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$build/bench/bench_make_environment" uniform "$work/uniform.exr" 512
-"$build/bench/bench_make_environment" studio "$work/studio.exr" 1024
+"$build/veltrane-make-environment" uniform "$work/uniform.exr" 512
+"$build/veltrane-make-environment" studio "$work/studio.exr" 1024
 case_line() {
   local label=$1; shift
   local line

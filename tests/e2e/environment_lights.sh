@@ -9,7 +9,7 @@
 run=$(private_run_dir)
 read -r width height < <(awk '$1 == "REFER_RESOLUTION" { print $2, $3 }' "$run/lightmap.qdx")
 mkdir -p "$run/environment"
-"$E2E_BUILD/bench/bench_make_environment" studio "$run/environment/a_studio.exr" 256 ||
+"$E2E_BUILD/veltrane-make-environment" studio "$run/environment/a_studio.exr" 256 ||
   fail "cannot make the studio image"
 printf '#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 64 +X 128\n' >"$run/environment/b_cut.hdr"
 

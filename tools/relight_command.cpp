@@ -107,6 +107,7 @@ int RelightCommand(int argc, char** argv) {
   bool truth = false;
   std::string environment;
   double turn = 0.0;
+  bool turn_given = false;
   for (ToolArg next; args.Next(&next);) {
     if (next.kind == ToolArg::kHelp) {
       PrintRelightUsage(stdout);
@@ -137,6 +138,7 @@ int RelightCommand(int argc, char** argv) {
       environment = value;
     } else if (arg == "--turn") {
       if (!ParseRealArg(value, &turn) || !std::isfinite(turn)) return UsageError("--turn needs a number of degrees", value);
+      turn_given = true;
     } else if (arg == "--light-radius") {
       if (!ParseRealArg(value, &radius) || !(radius >= 0.0 && radius <= 45.0)) {
         return UsageError("--light-radius needs degrees from 0 to 45", value);
@@ -158,6 +160,7 @@ int RelightCommand(int argc, char** argv) {
     request.disc_radius_deg = radius;
     return RelightEnvironment(request);
   }
+  if (turn_given) return UsageError("--turn turns an --environment", "");
   if (std::isnan(theta) || std::isnan(phi)) return UsageError("--theta and --phi are both needed", "");
   if (!EndsWith(out, ".png") && !EndsWith(out, ".pfm")) {
     return UsageError("--out needs a file name ending in .png or .pfm", out.c_str());

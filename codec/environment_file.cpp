@@ -60,6 +60,11 @@ class RowCollector {
 
 // --- Radiance RGBE -------------------------------------------------------------------------
 
+std::string StbReason() {
+  const char* reason = stbi_failure_reason();
+  return reason != nullptr ? reason : "no reason given";
+}
+
 // The offset of the first pixel byte: after the header's blank line and the resolution line.
 // 0 when they are missing.
 size_t RadiancePixelOffset(const unsigned char* data, size_t size) {
@@ -80,7 +85,7 @@ bool ReadRadiance(const unsigned char* data, size_t size, const std::string& nam
   }
   int width = 0, height = 0, channels = 0;
   if (stbi_info_from_memory(data, static_cast<int>(size), &width, &height, &channels) == 0) {
-    *why = name + ": not a readable Radiance HDR image (" + stbi_failure_reason() + ")";
+    *why = name + ": not a readable Radiance HDR image (" + StbReason() + ")";
     return false;
   }
   if (width < 1 || height < 1 || TooLarge(width, height, limits)) {
@@ -103,7 +108,7 @@ bool ReadRadiance(const unsigned char* data, size_t size, const std::string& nam
   std::unique_ptr<float, void (*)(void*)> pixels(stbi_loadf_from_memory(data, static_cast<int>(size), &w, &h, &n, 3),
                                                  stbi_image_free);
   if (pixels == nullptr || w != width || h != height) {
-    *why = name + ": cannot decode the Radiance HDR pixels (" + stbi_failure_reason() + ")";
+    *why = name + ": cannot decode the Radiance HDR pixels (" + StbReason() + ")";
     return false;
   }
   RowCollector rows(width, height);

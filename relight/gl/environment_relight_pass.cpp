@@ -18,8 +18,9 @@ const char kEnvironmentRelightName[] = "lightmap_relitenv16";
 const char kEnvironmentRelightSource[] = R"(#version 120
 #extension GL_ARB_texture_rectangle : require
 // Relights one group of up to five SRBF centres under an environment: each slot's coefficient
-// map times the slot's RGB weight, summed. Texel-exact lookups as in the seed's program; slots
-// flagged 0.0 add nothing.
+// map times the slot's RGB weight, summed. Texel-exact lookups as in the seed's program. An
+// empty slot has no texture (it reads zeros) and a zero weight, so it adds nothing without a
+// flag of its own: three weights a slot cost what the seed's kernel, flag and colour cost.
 
 uniform sampler2DRect map0;
 uniform sampler2DRect map1;
@@ -27,30 +28,20 @@ uniform sampler2DRect map2;
 uniform sampler2DRect map3;
 uniform sampler2DRect map4;
 
-uniform float RBFmap0_Valid;
-uniform float RBFmap1_Valid;
-uniform float RBFmap2_Valid;
-uniform float RBFmap3_Valid;
-uniform float RBFmap4_Valid;
-
 uniform vec3 weight0;
 uniform vec3 weight1;
 uniform vec3 weight2;
 uniform vec3 weight3;
 uniform vec3 weight4;
 
-vec3 Slot(sampler2DRect map, float valid, vec3 weight, vec2 texel) {
-  if (valid < 0.5) return vec3(0.0);
+vec3 Slot(sampler2DRect map, vec3 weight, vec2 texel) {
   return weight * texture2DRect(map, texel).rgb;
 }
 
 void main() {
   vec2 texel = gl_TexCoord[0].xy;
-  vec3 sum = Slot(map0, RBFmap0_Valid, weight0, texel) +
-             Slot(map1, RBFmap1_Valid, weight1, texel) +
-             Slot(map2, RBFmap2_Valid, weight2, texel) +
-             Slot(map3, RBFmap3_Valid, weight3, texel) +
-             Slot(map4, RBFmap4_Valid, weight4, texel);
+  vec3 sum = Slot(map0, weight0, texel) + Slot(map1, weight1, texel) + Slot(map2, weight2, texel) +
+             Slot(map3, weight3, texel) + Slot(map4, weight4, texel);
   gl_FragColor = vec4(sum, 1.0);
 }
 )";
@@ -59,21 +50,19 @@ namespace {
 
 CGprogram program = nullptr;
 CGparameter map_param[kMapsPerPass] = {};
-CGparameter valid_param[kMapsPerPass] = {};
 CGparameter weight_param[kMapsPerPass] = {};
 
-void SetSlot(int slot, unsigned int texture, const float* weight, float valid) {
+void SetSlot(int slot, unsigned int texture, const float* weight) {
   cgGLSetTextureParameter(map_param[slot], texture);
   cgGLEnableTextureParameter(map_param[slot]);
   cgGLSetParameter3f(weight_param[slot], weight[0], weight[1], weight[2]);
-  cgGLSetParameter1f(valid_param[slot], valid);
 }
 
 void DrawGroup(const float* rgb, int first, int end) {
   const float none[3] = {0.0f, 0.0f, 0.0f};
   const int filled = end - first;
-  for (int s = 0; s < filled; ++s) SetSlot(s, G_RBF_coefficient_map[first + s], rgb + 3 * (first + s), 1.0f);
-  for (int s = filled; s < kMapsPerPass; ++s) SetSlot(s, G_RBF_coefficient_map[0], none, 0.0f);
+  for (int s = 0; s < filled; ++s) SetSlot(s, G_RBF_coefficient_map[first + s], rgb + 3 * (first + s));
+  for (int s = filled; s < kMapsPerPass; ++s) SetSlot(s, 0, none);
 
   cgGLEnableProfile(fragment_profile);
   cgGLBindProgram(program);
@@ -124,8 +113,6 @@ bool PrepareEnvironmentRelightProgram() {
   for (int s = 0; s < kMapsPerPass; ++s) {
     std::snprintf(name, sizeof(name), "map%d", s);
     map_param[s] = cgGetNamedParameter(program, name);
-    std::snprintf(name, sizeof(name), "RBFmap%d_Valid", s);
-    valid_param[s] = cgGetNamedParameter(program, name);
     std::snprintf(name, sizeof(name), "weight%d", s);
     weight_param[s] = cgGetNamedParameter(program, name);
   }

@@ -23,7 +23,9 @@ sleep 0.5
 press p
 wait_for_text "$E2E_WORK/lights.err" " fps"
 screenshot "$E2E_WORK/sky.png"
-expect_lit_wood "$E2E_WORK/sky.png" $(table_top_region "$width" "$height") >/dev/null
+# Whatever the time of day the sun has reached, the table top is lit, and warm (wood).
+read -r r g b < <(region_mean "$E2E_WORK/sky.png" $(table_top_region "$width" "$height"))
+awk -v r="$r" -v b="$b" 'BEGIN { exit !(r > 0.02 && r > b) }' || fail "table top under the sky: mean rgb $r $g $b"
 press e
 wait_for_text "$E2E_WORK/lights.out" "^light: environment/a_studio.exr (OpenEXR, 256 x 128)"
 press e

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/globals.h"
+#include "app/light_choice.h"
 #include "app/model_drawing.h"
 #include "app/startup.h"
 #include "app/window_operations.h"
@@ -129,7 +130,7 @@ void Display() {
   int previous_window = GetCurrentWindow();
   SetCurrentWindow(window_id);
 
-  ShaderCgRelightDir(light_color, light_dir);
+  if (!RelightChosenLight()) ShaderCgRelightDir(light_color, light_dir);
   glFlush();
   CapturePass();
   ScreenPass();

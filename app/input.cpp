@@ -6,6 +6,7 @@
 #include "app/benchmark.h"
 #include "app/display.h"
 #include "app/globals.h"
+#include "app/light_choice.h"
 #include "app/window_operations.h"
 #include "common/fatal.h"
 
@@ -35,6 +36,10 @@ void Keyboard(unsigned char key, int x, int y) {
     case 'z':
     case 'Z':
       azimuth_step += 5.0f;
+      break;
+    case 'e':
+    case 'E':
+      StepLight();
       break;
     default:
       break;

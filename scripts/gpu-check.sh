@@ -45,6 +45,7 @@ packages=(
   libgl1 libglx0 libopengl0 libglvnd0 libegl1 libegl-mesa0 libegl-dev libglut3.12 libglew2.2 libglu1-mesa
   libgl-dev libglx-dev libopengl-dev libglu1-mesa-dev libglew-dev freeglut3-dev libglut-dev
   libx11-dev libxext-dev libxi-dev libxmu-dev libxxf86vm-dev zlib1g-dev libgtest-dev libgmock-dev
+  libopenexr-dev libstb-dev
 )
 # Present on any machine that runs the check, or not needed by anything that runs there.
 base='^(libc6|libc6-dev|libc-dev-bin|linux-libc-dev|libcrypt-dev|libcrypt1|libgcc-s1|gcc-12-base|libstdc\+\+6|zlib1g|dpkg|tar|perl-base|man-db|groff-base|debconf|cdebconf|libselinux1|libpcre2-8-0|libzstd1|liblzma5|libbz2-1\.0|libtinfo6|libacl1|libmd0|libaudit1|libaudit-common|libcap-ng0|libsystemd0|libgcrypt20|libgpg-error0|liblz4-1|libcap2|bsdutils|bsdextrautils|bsdmainutils|ncal|libsmartcols1|libuuid1|debianutils|sysvinit-utils|lsb-base|install-info|libdebian-installer4|libnewt0\.52|libslang2|libtextwrap1|libpipeline1|libgdbm6|libuchardet0|libseccomp2|libreadline8|readline-common|libelogind0|libexpat1|libffi8|libxml2|libicu72|libssl3|openssl|libkrb5-3|libk5crypto3|libkrb5support0|libgssapi-krb5-2|libcom-err2|libkeyutils1|libtirpc.*|libnsl.*|xfonts-.*|fonts-.*|ttf-.*|gcc.*|g\+\+.*|cpp.*|binutils.*|libstdc\+\+-12-dev|libgcc-12-dev|make|pkg-config|pkgconf.*|libpkgconf3|googletest)$'
@@ -139,7 +140,8 @@ build=$repo/build-gpu
 jobs=$(nproc)
 if cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELTRANE_BENCH=OFF >"$out/cmake.log" 2>&1 &&
    cmake --build "$build" -j"$jobs" --target veltrane veltrane-headless veltrane-tool \
-     veltrane_app_tests veltrane_render_tests veltrane-picture-check >"$out/build.log" 2>&1; then
+     veltrane_app_tests veltrane_render_tests veltrane-picture-check veltrane-make-environment \
+     >"$out/build.log" 2>&1; then
   say "built with $(c++ --version | head -1)"
 else
   failed "build (see cmake.log, build.log)"
@@ -243,6 +245,25 @@ for config in 512:25 1024:25 512:5 512:10; do
   done
   say "EGL $size x $size, N = $centres: ${rates[*]} fps (peak resident $(cat "$out/egl-$name-1.hwm") kB)"
 done
+
+# Lights besides the seed's: the built-in sky and one environment image (the made-up studio),
+# each benchmarked in turns with the seed's light at 512 x 512, N = 25.
+step "EGL benchmarks under the sky and an environment image (512 x 512, N = 25)"
+mkdir -p "$build/run-512/environment"
+if "$build/veltrane-make-environment" studio "$build/run-512/environment/studio.exr" 2048 >"$out/studio.log" 2>&1; then
+  declare -A light_rates=()
+  for i in 1 2 3; do
+    for light in seed sky environment/studio.exr; do
+      rate=$(headless_benchmark "$build/veltrane-headless" "$build/run-512" "$out/egl-light-${light##*/}-$i" "" \
+               --light "$light")
+      [ -n "$rate" ] || failed "no rate under --light $light (see egl-light-${light##*/}-$i.err)"
+      light_rates[$light]="${light_rates[$light]:-}${rate:-none} "
+    done
+  done
+  for light in seed sky environment/studio.exr; do say "EGL 512 x 512, N = 25, --light $light: ${light_rates[$light]}fps"; done
+else
+  failed "cannot make the studio environment (see studio.log)"
+fi
 
 # 5. The GLX route: reported, never failing the check.
 step "GLX route"

@@ -13,6 +13,7 @@ packages=(
   glslang-tools python3
   file lintian
   libeigen3-dev libceres-dev
+  libstb-dev libopenexr-dev
 )
 
 missing=()

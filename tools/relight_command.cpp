@@ -15,6 +15,7 @@
 #include "tools/bake/map_algebra.h"
 #include "tools/bake/run_files.h"
 #include "tools/bake/run_relight.h"
+#include "tools/relight_environment.h"
 #include "tools/tool_args.h"
 #include "tools/tool_commands.h"
 
@@ -24,6 +25,8 @@ void PrintRelightUsage(FILE* out) {
   std::fprintf(out,
                "usage: veltrane-tool relight DIR --theta T --phi P --out FILE.png|FILE.pfm [--truth]\n"
                "                             [--light-radius DEG]\n"
+               "       veltrane-tool relight DIR --environment FILE|sky [--turn DEG] --out FILE.png|FILE.pfm\n"
+               "                             [--truth] [--light-radius DEG]\n"
                "\n"
                "Relights the run directory DIR (lightmap.qdx with its raw or DCT coefficients) for the\n"
                "light direction (T, P) in degrees, as the viewer's relighting pass does, and writes the\n"
@@ -34,7 +37,14 @@ void PrintRelightUsage(FILE* out) {
                "  --out FILE          FILE.png or FILE.pfm\n"
                "  --truth             also render the baker's ground truth for the direction into\n"
                "                      FILE.truth.png (or .pfm) and print the relative RMS error\n"
-               "  --light-radius DEG  the truth's light disc, 0 to 45 (default: 20, as the bake)\n");
+               "  --light-radius DEG  the truth's light disc, 0 to 45 (default: 20, as the bake)\n"
+               "  --environment FILE  light by a whole environment instead: a latitude-longitude .hdr or\n"
+               "                      .exr image, or \"sky\" for the built-in sky with its sun; the PFM\n"
+               "                      holds the irradiance (a uniform radiance of 1 gives pi on an\n"
+               "                      unshadowed texel), the PNG the light map after the viewer's exposure;\n"
+               "                      --truth ray-traces the environment seen through the light disc\n"
+               "  --turn DEG          turn the environment about the vertical axis (for the sky: the time\n"
+               "                      of day, 0 sunrise, 180 noon, 360 sunset); default 0\n");
 }
 
 int UsageError(const char* why, const char* what) { return ToolUsageError("relight", why, what, PrintRelightUsage); }
@@ -83,14 +93,21 @@ std::string TruthPath(const std::string& out) {
 
 }  // namespace
 
+bool WriteLightMapImage(const std::string& path, int width, int height, const std::vector<float>& planes) {
+  return WriteImage(path, width, height, planes);
+}
+
 int RelightCommand(int argc, char** argv) {
   const ToolOption kOptions[] = {{"--theta", 1}, {"--phi", 1}, {"--out", 1}, {"--truth", 0},
-                                 {"--light-radius", 1}};
+                                 {"--light-radius", 1}, {"--environment", 1}, {"--turn", 1}};
   ToolArgReader args(argc, argv, kOptions, static_cast<int>(sizeof kOptions / sizeof kOptions[0]));
   const char* dir = nullptr;
   std::string out;
   double theta = NAN, phi = NAN, radius = veltrane::BakeOptions().disc_radius_deg;
   bool truth = false;
+  std::string environment;
+  double turn = 0.0;
+  bool turn_given = false;
   for (ToolArg next; args.Next(&next);) {
     if (next.kind == ToolArg::kHelp) {
       PrintRelightUsage(stdout);
@@ -117,6 +134,11 @@ int RelightCommand(int argc, char** argv) {
       if (!ParseRealArg(value, &phi) || !std::isfinite(phi)) return UsageError("--phi needs a number of degrees", value);
     } else if (arg == "--out") {
       out = value;
+    } else if (arg == "--environment") {
+      environment = value;
+    } else if (arg == "--turn") {
+      if (!ParseRealArg(value, &turn) || !std::isfinite(turn)) return UsageError("--turn needs a number of degrees", value);
+      turn_given = true;
     } else if (arg == "--light-radius") {
       if (!ParseRealArg(value, &radius) || !(radius >= 0.0 && radius <= 45.0)) {
         return UsageError("--light-radius needs degrees from 0 to 45", value);
@@ -124,6 +146,21 @@ int RelightCommand(int argc, char** argv) {
     }
   }
   if (dir == nullptr) return UsageError("no run directory given", "");
+  if (!environment.empty()) {
+    if (!std::isnan(theta) || !std::isnan(phi)) return UsageError("--environment takes no --theta or --phi", "");
+    if (!EndsWith(out, ".png") && !EndsWith(out, ".pfm")) {
+      return UsageError("--out needs a file name ending in .png or .pfm", out.c_str());
+    }
+    RelightEnvironmentRequest request;
+    request.dir = dir;
+    request.environment = environment;
+    request.turn_deg = turn;
+    request.out = out;
+    request.truth = truth;
+    request.disc_radius_deg = radius;
+    return RelightEnvironment(request);
+  }
+  if (turn_given) return UsageError("--turn turns an --environment", "");
   if (std::isnan(theta) || std::isnan(phi)) return UsageError("--theta and --phi are both needed", "");
   if (!EndsWith(out, ".png") && !EndsWith(out, ".pfm")) {
     return UsageError("--out needs a file name ending in .png or .pfm", out.c_str());

@@ -2,12 +2,13 @@
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 const char kHeadlessUsage[] =
     "usage: veltrane-headless [--frames N] [--benchmark] [--screenshot FILE.png] [--device N]\n"
-    "                         [--gl-debug] [--startup-profile]\n"
+    "                         [--light seed|sky|FILE] [--turn DEG] [--gl-debug] [--startup-profile]\n"
     "       veltrane-headless --list-devices\n"
     "Draws the viewer's frames without a window, on an EGL device (or Mesa's surfaceless\n"
     "platform), in a run directory like the viewer's.\n"
@@ -18,6 +19,10 @@ const char kHeadlessUsage[] =
     "  --gl-debug            a debug context: each GL error the driver reports is printed\n"
     "                        (\"GL error: ...\") and the run ends with status 1\n"
     "  --startup-profile     after the first frame, the time of each start-up step\n"
+    "  --light seed|sky|FILE the light: the seed's moving light (default), the built-in sky\n"
+    "                        with its sun, or an environment image (.hdr or .exr)\n"
+    "  --turn DEG            the environment's turn about the vertical axis at the first frame;\n"
+    "                        for the sky the time of day (0 sunrise, 180 noon, 360 sunset)\n"
     "  --list-devices        print the EGL devices and stop\n"
     "  --help, --version     print this text or the version and stop\n";
 
@@ -65,6 +70,22 @@ bool ParseHeadlessOptions(int argc, const char* const* argv, HeadlessOptions* op
         return false;
       }
       options->screenshot = value;
+      ++i;
+    } else if (arg == "--light") {
+      if (value == nullptr || *value == '\0') {
+        *error = "--light needs seed, sky or an image file";
+        return false;
+      }
+      options->light = value;
+      ++i;
+    } else if (arg == "--turn") {
+      char* end = nullptr;
+      const double turn = value != nullptr ? std::strtod(value, &end) : 0.0;
+      if (value == nullptr || *value == '\0' || *end != '\0' || !std::isfinite(turn)) {
+        *error = std::string("--turn needs a number of degrees") + (value != nullptr ? ": '" + std::string(value) + "'" : "");
+        return false;
+      }
+      options->turn = turn;
       ++i;
     } else if (arg == "--benchmark") {
       options->benchmark = true;

@@ -13,6 +13,8 @@ struct HeadlessOptions {
   bool startup_profile = false;  // --startup-profile: the start-up steps' times after the first frame
   bool help = false;         // --help
   bool version = false;      // --version
+  std::string light = "seed"; // --light seed|sky|FILE: the light the frames are drawn under
+  double turn = 0.0;          // --turn DEG: the environment's turn (the sky's time of day)
 };
 
 // False with a message in *error for anything else: an unknown option, a missing or bad

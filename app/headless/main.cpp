@@ -11,6 +11,7 @@
 #include "app/benchmark.h"
 #include "app/frame_sequence.h"
 #include "app/globals.h"
+#include "app/light_choice.h"
 #include "app/headless/headless_options.h"
 #include "app/headless/offscreen_window.h"
 #include "app/startup.h"
@@ -100,6 +101,7 @@ int main(int argc, char** argv) {
   std::printf("EGL: %s\nGL_RENDERER: %s\nGL_VERSION: %s\n", session.where().c_str(),
               GlString(GL_RENDERER), GlString(GL_VERSION));
 
+  if ((options.light != "seed" || options.turn != 0.0) && !ChooseLight(options.light, options.turn)) return 1;
   DrawFrameSequence(options.frames);
   if (!options.screenshot.empty()) {
     const std::vector<unsigned char> rgb = window.ReadRgb();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/globals.h"
+#include "app/light_choice.h"
 #include "app/startup.h"
 #include "relight/gl/coefficient_maps.h"
 #include "relight/globals.h"
@@ -14,6 +15,7 @@
 namespace veltrane::test {
 
 void ViewerSceneTest::SetUp() {
+  ResetLightChoice();
   ASSERT_TRUE(EnsureGlWindow());
   dir_ = std::make_unique<SyntheticRunDir>(scene_);
   dir_->WriteDescription();

@@ -49,7 +49,7 @@ struct BakeOptions {
   BakeFit fit = BakeFit::kOptimized;
   int jobs = 0;                // 0: every core
   double disc_radius_deg = 20.0;
-  int disc_samples = 96;
+  int disc_samples = 240;      // directions per light disc, at most 255
   double relative_ridge = kRidgeByFit;  // 0 to 1, or kRidgeByFit
   double bits_per_pixel = 3.0;
   FILE* log = stdout;          // progress and the report; nullptr: quiet

@@ -1,7 +1,7 @@
 // Ground-truth light maps of the table top: for a directional light from l, each texel's table
 // point receives max(0, n . l) with n = (0, 1, 0), times the fraction of the light that gets past
 // the angel. The light is a small disc (angular radius disc_radius) seen through a fixed set of
-// jittered directions, which softens the shadow; each direction's shadow is the angel's
+// evenly spread directions, which softens the shadow; each direction's shadow is the angel's
 // triangles projected onto the table along it, and directions of the disc that lie on or below
 // the horizon count as blocked.
 #pragma once
@@ -23,7 +23,7 @@ struct GroundTruthScene {
   double disc_radius = 0.0;          // radians
 };
 
-// Fixed jittered points in the unit disc (a Vogel spiral with jitter from a fixed seed).
+// Fixed points in the unit disc, evenly spread (a Vogel spiral).
 std::vector<double> DiscSamples(int count);
 
 // The built-in scene: the table-top map, the angel's triangles above the table (wound so that

@@ -1,0 +1,154 @@
+#include "relight/gl/environment_relight_pass.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include <cstdio>
+
+#include "relight/gl/coefficient_maps.h"
+#include "relight/gl/nearest_sampler.h"
+#include "relight/gl/pass_timer.h"
+#include "relight/gl/relight_pass.h"
+#include "relight/globals.h"
+#include "render/render_texture.h"
+#include "shader/cg_error_callback.h"
+
+const char kEnvironmentRelightName[] = "lightmap_relitenv16";
+
+const char kEnvironmentRelightSource[] = R"(#version 120
+#extension GL_ARB_texture_rectangle : require
+// Relights one group of up to five SRBF centres under an environment: each slot's coefficient
+// map times the slot's RGB weight, summed. Texel-exact lookups as in the seed's program. An
+// empty slot has no texture (it reads zeros) and a zero weight, so it adds nothing without a
+// flag of its own: three weights a slot cost what the seed's kernel, flag and colour cost.
+
+uniform sampler2DRect map0;
+uniform sampler2DRect map1;
+uniform sampler2DRect map2;
+uniform sampler2DRect map3;
+uniform sampler2DRect map4;
+
+uniform vec3 weight0;
+uniform vec3 weight1;
+uniform vec3 weight2;
+uniform vec3 weight3;
+uniform vec3 weight4;
+
+vec3 Slot(sampler2DRect map, vec3 weight, vec2 texel) {
+  return weight * texture2DRect(map, texel).rgb;
+}
+
+void main() {
+  vec2 texel = gl_TexCoord[0].xy;
+  vec3 sum = Slot(map0, weight0, texel) + Slot(map1, weight1, texel) + Slot(map2, weight2, texel) +
+             Slot(map3, weight3, texel) + Slot(map4, weight4, texel);
+  gl_FragColor = vec4(sum, 1.0);
+}
+)";
+
+namespace {
+
+CGprogram program = nullptr;
+CGparameter map_param[kMapsPerPass] = {};
+CGparameter weight_param[kMapsPerPass] = {};
+
+void SetSlot(int slot, unsigned int texture, const float* weight) {
+  cgGLSetTextureParameter(map_param[slot], texture);
+  cgGLEnableTextureParameter(map_param[slot]);
+  cgGLSetParameter3f(weight_param[slot], weight[0], weight[1], weight[2]);
+}
+
+void DrawGroup(const float* rgb, int first, int end) {
+  const float none[3] = {0.0f, 0.0f, 0.0f};
+  const int filled = end - first;
+  for (int s = 0; s < filled; ++s) SetSlot(s, G_RBF_coefficient_map[first + s], rgb + 3 * (first + s));
+  for (int s = filled; s < kMapsPerPass; ++s) SetSlot(s, 0, none);
+
+  cgGLEnableProfile(fragment_profile);
+  cgGLBindProgram(program);
+  BindNearestSamplers(map_param);
+  const float w = static_cast<float>(refer_width);
+  const float h = static_cast<float>(refer_height);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0.0f, 0.0f);
+  glVertex2f(-1.0f, -1.0f);
+  glTexCoord2f(w, 0.0f);
+  glVertex2f(1.0f, -1.0f);
+  glTexCoord2f(w, h);
+  glVertex2f(1.0f, 1.0f);
+  glTexCoord2f(0.0f, h);
+  glVertex2f(-1.0f, 1.0f);
+  glEnd();
+  UnbindNearestSamplers(map_param);
+  for (int s = 0; s < kMapsPerPass; ++s) cgGLDisableTextureParameter(map_param[s]);
+  cgGLDisableProfile(fragment_profile);
+}
+
+}  // namespace
+
+bool PrepareEnvironmentRelightProgram() {
+  if (program != nullptr) return true;
+  char path[256];
+  std::snprintf(path, sizeof(path), "shader/dir/%s.cg", kEnvironmentRelightName);
+  std::FILE* f = std::fopen(path, "wb");
+  if (f == nullptr) {
+    std::fprintf(stderr, "[PrepareEnvironmentRelightProgram]: cannot write %s\n", path);
+    return false;
+  }
+  const bool written = std::fputs(kEnvironmentRelightSource, f) >= 0;
+  const bool closed = std::fclose(f) == 0;
+  if (!written || !closed) {
+    std::remove(path);
+    std::fprintf(stderr, "[PrepareEnvironmentRelightProgram]: cannot write %s\n", path);
+    return false;
+  }
+  program = cgCreateProgramFromFile(cg_context, CG_SOURCE, path, fragment_profile, nullptr, nullptr);
+  std::remove(path);
+  if (program == nullptr) {
+    std::fprintf(stderr, "[PrepareEnvironmentRelightProgram]: cannot compile %s\n", kEnvironmentRelightName);
+    return false;
+  }
+  cgGLLoadProgram(program);
+  char name[32];
+  for (int s = 0; s < kMapsPerPass; ++s) {
+    std::snprintf(name, sizeof(name), "map%d", s);
+    map_param[s] = cgGetNamedParameter(program, name);
+    std::snprintf(name, sizeof(name), "weight%d", s);
+    weight_param[s] = cgGetNamedParameter(program, name);
+  }
+  return true;
+}
+
+void ForgetEnvironmentRelightProgram() { program = nullptr; }
+
+void ShaderCgRelightWeights(const float* rgb) {
+  const int n = srbf_center_count;
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  gluOrtho2D(0, 1, 0, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glEnable(GL_TEXTURE_CUBE_MAP);
+  glEnable(GL_TEXTURE_RECTANGLE);
+
+  cgGLSetParameter1f(lightmap_width_param, static_cast<float>(refer_width));
+  cgGLSetParameter1f(lightmap_height_param, static_cast<float>(refer_height));
+  for (int g = 0; g < lightmap_count; ++g) {
+    const int first = g * maps_per_pass;
+    const int end = first + maps_per_pass < n ? first + maps_per_pass : n;
+    if (!rendertexture[g]->BeginCapture()) std::printf("Error in rendertexture->BeginCapture()\n");
+    VELTRANE_PASS_TIMER_BEGIN(veltrane::kRelightPass);
+    DrawGroup(rgb, first, end);
+    VELTRANE_PASS_TIMER_END(veltrane::kRelightPass);
+    if (!rendertexture[g]->EndCapture()) std::printf("Error in rendertexture->EndCapture()\n");
+  }
+
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+}

@@ -2,7 +2,8 @@
 # Every shader source of data/shaders through the reference GLSL front end (glslangValidator),
 # for the stage it runs on and the version it declares: a driver with a strict compiler must
 # accept what Mesa's lenient one does. Programs named *_vert are vertex programs, the rest
-# fragment programs.
+# fragment programs. Fragment programs that the viewer's own code carries as raw strings
+# (R"(#version ... )") are checked too.
 #
 #   glslang_check.sh SOURCE_DIR
 set -uo pipefail
@@ -24,6 +25,30 @@ for source in "$shaders"/*.cg; do
     echo "$output"
     failed=$((failed + 1))
   fi
+done
+# check_source NAME STAGE FILE
+check_source() {
+  count=$((count + 1))
+  if output=$("$validator" -S "$2" "$3" 2>&1); then
+    echo "ok: $1 ($2, $(head -1 "$3"))"
+  else
+    echo "REJECTED: $1 ($2)"
+    echo "$output"
+    failed=$((failed + 1))
+  fi
+}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+root=${1%/}
+for file in $(grep -rl 'R"(#version' "$root/app" "$root/relight" "$root/render" "$root/shader" 2>/dev/null); do
+  # Each raw string from its #version line to the line that closes it.
+  perl -ne 'if (/R"\((#version.*)$/) { $n++; open(O, ">", "'"$work"'/s$n.frag"); print O "$1\n"; $in = 1; next }
+            if ($in) { if (/^(.*)\)";/) { print O "$1\n"; close O; $in = 0 } else { print O } }' "$file"
+  for extracted in "$work"/s*.frag; do
+    [ -e "$extracted" ] || continue
+    check_source "${file#"$root"/}:$(basename "$extracted" .frag)" frag "$extracted"
+    rm -f "$extracted"
+  done
 done
 [ "$count" -gt 0 ] || { echo "glslang_check: no shader sources in $shaders"; exit 1; }
 echo "glslang_check: $((count - failed)) of $count accepted"

@@ -13,6 +13,8 @@ packages=(
   glslang-tools python3
   file lintian
   libeigen3-dev libceres-dev
+  libassimp-dev assimp-testmodels
+  desktop-file-utils appstream
 )
 
 missing=()

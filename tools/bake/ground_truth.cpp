@@ -72,6 +72,25 @@ bool BuiltInGroundTruthScene(int disc_samples, double disc_radius, GroundTruthSc
   return true;
 }
 
+bool ObjectGroundTruthScene(const ObjectMesh& object, int disc_samples, double disc_radius,
+                            GroundTruthScene* scene) {
+  GroundTruthScene s;
+  if (!BuiltInTableTopMap(&s.map)) return false;
+  std::vector<Triangle3> triangles(object.TriangleCount());
+  for (size_t t = 0; t < triangles.size(); ++t) {
+    for (int c = 0; c < 3; ++c) {
+      const float* p = &object.positions[3 * static_cast<size_t>(object.indices[3 * t + c])];
+      triangles[t][c] = {p[0], p[1], p[2]};
+    }
+  }
+  s.occluders = ClipAbovePlane(triangles, s.map.plane_y);
+  s.front_faces_only = false;
+  s.disc = DiscSamples(disc_samples);
+  s.disc_radius = disc_radius;
+  *scene = std::move(s);
+  return true;
+}
+
 void RenderGroundTruth(const GroundTruthScene& scene, Vec3d l, const TexelGrid& grid, float* out,
                        GroundTruthScratch* scratch) {
   const size_t cells = static_cast<size_t>(grid.width) * grid.height;

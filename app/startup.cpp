@@ -10,6 +10,7 @@
 #include "app/description_check.h"
 #include "app/float_targets.h"
 #include "app/globals.h"
+#include "app/scene_object.h"
 #include "app/shader_setup.h"
 #include "common/fatal.h"
 #include "relight/gl/coefficient_maps.h"
@@ -41,6 +42,7 @@ RelightDescription* LoadDescription(const char* file_name) {
 RelightDescription* LoadViewerDescription(const char* file_name) {
   RelightDescription* description = LoadDescription(file_name);
   CheckCoefficientFileCapacity(encoded_file_name, refer_width, refer_height, srbf_center_count);
+  if (HasModelFile(*description)) LoadSceneObject(description->model_file);
   window_width = refer_width;
   window_height = refer_height;
   return description;
@@ -58,6 +60,7 @@ void InitScene(RelightDescription* description) {
   InitTableFragProgram();
   InitTableVertProgram();
   InitAngelPrograms();
+  UploadSceneObject();
 
   {
     std::unique_ptr<RelightDescription> record(description);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "scene/model.h"
+#include "tools/bake/shadow_simplify.h"
 #include "tools/bake/sphere_sets.h"
 
 namespace veltrane {
@@ -83,7 +84,10 @@ bool ObjectGroundTruthScene(const ObjectMesh& object, int disc_samples, double d
       triangles[t][c] = {p[0], p[1], p[2]};
     }
   }
-  s.occluders = ClipAbovePlane(triangles, s.map.plane_y);
+  // A cell of about one light-map texel of the default 512 x 512 map to begin with.
+  const double texel = std::fabs(s.map.ax_s) / 512.0;
+  double cell = 0.0;
+  s.occluders = ClusterTriangles(ClipAbovePlane(triangles, s.map.plane_y), kShadowTriangleBudget, texel, &cell);
   s.front_faces_only = false;
   s.disc = DiscSamples(disc_samples);
   s.disc_radius = disc_radius;

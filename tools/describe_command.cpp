@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include <string>
+
 #include "relight/description.h"
+#include "scene/object_mesh.h"
 #include "tools/tool_args.h"
 #include "tools/tool_commands.h"
 
@@ -16,7 +19,10 @@ const char kUsage[] =
     "parse result (\"result\") and every field under its name. Fields the file never set print\n"
     "as null, and so do non-finite reals. Text bytes of 0x80 and above print as \\u0080 to\n"
     "\\u00ff. The parser's own messages go to their usual streams. The exit status is 0\n"
-    "whenever the JSON is printed, also when the file cannot be read (\"result\": -1).\n";
+    "whenever the JSON is printed, also when the file cannot be read (\"result\": -1).\n"
+    "A description that names an object file (MODEL_FILE, beside FILE) also gets \"model_file\"\n"
+    "and \"object\": the object's name, its triangle and vertex counts and its bounds\n"
+    "([min x, y, z], [max x, y, z]), or {\"error\": why} when the object file is unusable.\n";
 
 // A JSON string: quotes, backslashes and control characters escaped, and every byte of 0x80 or
 // above written as the code point of the same value, so the bytes can be recovered exactly.
@@ -109,7 +115,33 @@ void PrintRecord(int result, const RelightDescription& d) {
     PrintReal(d.ref_file_phi[i]);
     std::putchar('}');
   }
-  std::fputs("]\n}\n", stdout);
+  std::putchar(']');
+}
+
+// The object file named by the description, read from beside it.
+void PrintObject(const char* description_path, const RelightDescription& d) {
+  std::fputs(",\n  \"model_file\": ", stdout);
+  PrintString(d.model_file);
+  std::string path = description_path;
+  const size_t slash = path.find_last_of('/');
+  path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + d.model_file;
+  veltrane::ObjectMesh mesh;
+  veltrane::ObjectBounds bounds;
+  std::string why;
+  std::fputs(",\n  \"object\": ", stdout);
+  if (!veltrane::ReadObjectFile(path, &mesh, &bounds, &why)) {
+    std::fputs("{\"error\": ", stdout);
+    PrintString(why.c_str());
+    std::putchar('}');
+    return;
+  }
+  std::fputs("{\"name\": ", stdout);
+  PrintString(mesh.name.c_str());
+  std::printf(", \"triangles\": %zu, \"vertices\": %zu, \"bounds\": [", mesh.TriangleCount(), mesh.VertexCount());
+  PrintReals(bounds.min, 3);
+  std::fputs(", ", stdout);
+  PrintReals(bounds.max, 3);
+  std::fputs("]}", stdout);
 }
 
 }  // namespace
@@ -128,5 +160,7 @@ int DescribeCommand(int argc, char** argv) {
   std::fflush(stdout);
   std::fflush(stderr);
   PrintRecord(result, record);
+  if (HasModelFile(record)) PrintObject(argv[1], record);
+  std::fputs("\n}\n", stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
 }

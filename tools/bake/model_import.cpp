@@ -32,6 +32,8 @@ std::string BaseName(const std::string& path) {
 // The first step: triangles apart from points and lines, and checks that need no more than that.
 bool CheckTriangles(const aiScene& scene, const ImportOptions& options, std::string* why) {
   uint64_t triangles = 0;
+  bool first = true, all_same = true;
+  aiVector3D some;
   for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
     const aiMesh& mesh = *scene.mMeshes[m];
     if ((mesh.mPrimitiveTypes & aiPrimitiveType_TRIANGLE) == 0) continue;
@@ -41,9 +43,13 @@ bool CheckTriangles(const aiScene& scene, const ImportOptions& options, std::str
       if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
         return Fail(why, "has coordinates that are not finite numbers (NaN or infinity)");
       }
+      if (first) some = p;
+      first = false;
+      all_same = all_same && p == some;
     }
   }
   if (triangles == 0) return Fail(why, "has no triangles (only points or lines, or nothing)");
+  if (all_same) return Fail(why, "has zero size (all its points coincide)");
   if (triangles > options.max_triangles) {
     return Fail(why, "has " + std::to_string(triangles) + " triangles, more than the limit of " +
                          std::to_string(options.max_triangles));
@@ -181,8 +187,8 @@ bool ImportModel(const std::string& path, const ImportOptions& options, ObjectMe
       return Fail(why, "is not a model file that can be read here (" + error + ")");
     }
     // Points and lines alone leave no mesh, which assimp reports as an incomplete scene.
-    if (error.find("incomplete") != std::string::npos || error.find("no meshes") != std::string::npos ||
-        error.find("no faces") != std::string::npos) {
+    if (error.find("incomplete") != std::string::npos || error.find("No meshes") != std::string::npos ||
+        error.find("mNumMeshes is 0") != std::string::npos || error.find("no faces") != std::string::npos) {
       return Fail(why, "has no triangles (only points or lines, or nothing)");
     }
     return Fail(why, "cannot be read as a model: " + (error.empty() ? std::string("unknown error") : error));
@@ -204,12 +210,6 @@ bool ImportModel(const std::string& path, const ImportOptions& options, ObjectMe
   for (size_t i = 0; i < out.positions.size(); i += 3) {
     TurnUpAxisToY(axis, sign, &out.positions[i]);
     TurnUpAxisToY(axis, sign, &out.normals[i]);
-  }
-  if (out.TriangleCount() > 0) {
-    const ObjectBounds b = BoundsOf(out);
-    if (b.min[0] == b.max[0] && b.min[1] == b.max[1] && b.min[2] == b.max[2]) {
-      return Fail(why, "has zero size (all its points coincide)");
-    }
   }
   DropDegenerates(&out);
   if (out.TriangleCount() == 0) return Fail(why, "has no triangles of nonzero area");

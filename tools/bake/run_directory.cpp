@@ -75,8 +75,12 @@ bool PendingRunDirectory::CheckTarget(const std::string& target, const char* mar
 bool PendingRunDirectory::Begin(const std::string& target, std::string* why) {
   target_ = WithoutTrailingSlash(target);
   const std::string parent = Parent(target_);
-  if (!MakeDirectories(parent) || !MakeTemporary(target_ + ".tmp-", &temporary_)) {
-    *why = "cannot create a directory beside " + target_ + ": " + std::strerror(errno);
+  if (!MakeDirectories(parent)) {
+    *why = "cannot create directory " + parent + ": " + std::strerror(errno);
+    return false;
+  }
+  if (!MakeTemporary(target_ + ".tmp-", &temporary_)) {
+    *why = "cannot create directory " + target_ + ".tmp-XXXXXX: " + std::strerror(errno);
     return false;
   }
   return true;

@@ -1,0 +1,129 @@
+// Importing models: real files of several formats from assimp's test models come in as
+// triangles standing where the angel stands; broken ones are refused with one reason each.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "scene/object_placement.h"
+#include "scene/model.h"
+#include "tools/bake/model_import.h"
+
+namespace veltrane {
+namespace {
+
+const std::string kModels = "/usr/share/assimp/models/";
+
+std::string Temp(const std::string& name, const std::string& text) {
+  const std::string path = testing::TempDir() + std::to_string(getpid()) + "_" + name;
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+const char kBoxObj[] =
+    "v 0 0 0\nv 2 0 0\nv 2 1 0\nv 0 1 0\nv 0 0 1\nv 2 0 1\nv 2 1 1\nv 0 1 1\n"
+    "f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 4 8 7 3\nf 1 5 8 4\nf 2 3 7 6\n";
+
+TEST(ModelImport, RealModelsOfSeveralFormatsStandWhereTheAngelStands) {
+  const ObjectBounds angel = AngelBounds();
+  for (const char* file : {"OBJ/spider.obj", "PLY/cube.ply", "PLY/cube_binary.ply", "STL/Spider_ascii.stl",
+                           "STL/Spider_binary.stl", "OFF/Cube.off",
+                           "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb"}) {
+    SCOPED_TRACE(file);
+    ObjectMesh mesh;
+    std::string why;
+    ASSERT_TRUE(ImportModel(kModels + file, ImportOptions(), &mesh, &why)) << why;
+    ASSERT_GT(mesh.TriangleCount(), 0u);
+    EXPECT_EQ(mesh.normals.size(), mesh.positions.size());
+    const ObjectBounds b = BoundsOf(mesh);
+    EXPECT_NEAR(b.min[1], kTableTopY, 1e-5);
+    bool touches = false;  // as large as fits: one side matches the angel's
+    for (int i = 0; i < 3; ++i) {
+      const float object = b.max[i] - b.min[i], limit = angel.max[i] - angel.min[i];
+      EXPECT_LE(object, limit * 1.0001f);
+      touches = touches || std::fabs(object - limit) < 1e-4f * limit;
+    }
+    EXPECT_TRUE(touches);
+    EXPECT_NEAR(b.min[0] + b.max[0], angel.min[0] + angel.max[0], 1e-5);
+    EXPECT_NEAR(b.min[2] + b.max[2], angel.min[2] + angel.max[2], 1e-5);
+    for (size_t v = 0; v < mesh.VertexCount(); ++v) {
+      const float* n = &mesh.normals[3 * v];
+      ASSERT_NEAR(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1.0f, 1e-4f);
+    }
+  }
+}
+
+TEST(ModelImport, ABoxKeepsItsEdgesItsProportionsAndTurns) {
+  const std::string path = Temp("box.obj", kBoxObj);
+  ObjectMesh mesh;
+  std::string why;
+  ASSERT_TRUE(ImportModel(path, ImportOptions(), &mesh, &why)) << why;
+  // Quads became two triangles each; the crease angle keeps a normal per face at every corner.
+  EXPECT_EQ(mesh.TriangleCount(), 12u);
+  EXPECT_EQ(mesh.VertexCount(), 24u);
+  for (float n : mesh.normals) EXPECT_TRUE(n == 0.0f || std::fabs(n) == 1.0f) << n;
+  ObjectBounds b = BoundsOf(mesh);
+  const float x = b.max[0] - b.min[0], y = b.max[1] - b.min[1], z = b.max[2] - b.min[2];
+  EXPECT_NEAR(x / y, 2.0f, 1e-4f);
+  EXPECT_NEAR(z / y, 1.0f, 1e-4f);
+
+  ImportOptions turned;
+  turned.placement.turn_deg = 90.0;
+  turned.placement.scale = 0.5;
+  ASSERT_TRUE(ImportModel(path, turned, &mesh, &why)) << why;
+  b = BoundsOf(mesh);
+  EXPECT_NEAR((b.max[2] - b.min[2]) / (b.max[0] - b.min[0]), 2.0f, 1e-3f);
+  const ObjectBounds angel = AngelBounds();  // now its depth (z) limits: 2 units to the angel's
+  EXPECT_NEAR(b.max[1] - b.min[1], 0.5f * (angel.max[2] - angel.min[2]) / 2.0f, 1e-5f);
+  EXPECT_NEAR(b.min[1], kTableTopY, 1e-5);
+  std::remove(path.c_str());
+}
+
+TEST(ModelImport, BrokenModelsAreRefusedWithTheirReason) {
+  std::string huge_stl(84, '\0');
+  huge_stl[80] = huge_stl[81] = huge_stl[82] = '\xff';
+  const struct {
+    std::string path;
+    const char* reason;
+  } cases[] = {
+      {kModels + "invalid/empty.obj", "is empty"},
+      {kModels + "invalid/malformed.obj", "cannot be read as a model"},
+      {kModels + "OBJ/point_cloud.obj", "no triangles"},
+      {kModels + "OBJ/testline.obj", "no triangles"},
+      {kModels + "glTF2/BoxWithInfinites-glTF-Binary/BoxWithInfinites.glb", "not finite"},
+      {kModels + "invalid/OutOfMemory.off", "more than a file of 309 bytes can hold"},
+      {Temp("nan.obj", "v 0 0 0\nv 1 0 0\nv nan 1 0\nf 1 2 3\n"), "not finite"},
+      {Temp("point.off", "OFF\n3 1 0\n1 1 1\n1 1 1\n1 1 1\n3 0 1 2\n"), "zero size"},
+      {Temp("flat.obj", "v 0 0 0\nv 1 0 0\nv 2 0 0\nf 1 2 3\n"), "no triangles of nonzero area"},
+      {Temp("claims.ply", "ply\nformat binary_little_endian 1.0\nelement vertex 4000000000\n"
+                          "property float x\nproperty float y\nproperty float z\nend_header\n"),
+       "more than a file of"},
+      {Temp("claims.stl", huge_stl), "more than a file of 84 bytes"},
+      {Temp("text.obj", "this is not a model\n"), "no triangles"},
+      {Temp("noise.xyz", "\x01\x02\x03garbage"), "not a model file that can be read here"},
+      {testing::TempDir() + "missing.obj", "cannot read it"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    ObjectMesh mesh;
+    std::string why;
+    EXPECT_FALSE(ImportModel(c.path, ImportOptions(), &mesh, &why));
+    EXPECT_NE(why.find(c.reason), std::string::npos) << why;
+    EXPECT_EQ(why.find('\n'), std::string::npos) << why;
+  }
+  // The triangle limit: a box has 12.
+  const std::string box = Temp("limit.obj", kBoxObj);
+  ImportOptions small;
+  small.max_triangles = 11;
+  ObjectMesh mesh;
+  std::string why;
+  EXPECT_FALSE(ImportModel(box, small, &mesh, &why));
+  EXPECT_NE(why.find("12 triangles, more than the limit of 11"), std::string::npos) << why;
+  std::remove(box.c_str());
+}
+
+}  // namespace
+}  // namespace veltrane

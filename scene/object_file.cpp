@@ -55,6 +55,9 @@ bool ParseHeader(const unsigned char* h, Header* header, uint64_t* body_bytes, s
   header->triangles = GetU32(h + 16);
   header->name_bytes = GetU32(h + 20);
   for (int i = 0; i < 6; ++i) header->bounds[i] = GetF32(h + 24 + 4 * i);
+  for (size_t i = 48; i < kObjectFileHeaderBytes; ++i) {
+    if (h[i] != 0) return Fail(why, "the header's reserved bytes are not zero");
+  }
   if (header->triangles == 0) return Fail(why, "the object has no triangles");
   if (header->triangles > kMaxObjectTriangles) {
     return Fail(why, std::to_string(header->triangles) + " triangles, more than the limit of " +

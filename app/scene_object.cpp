@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/fatal.h"
+#include "scene/object_display.h"
 #include "scene/object_mesh.h"
 
 namespace {
@@ -19,10 +20,12 @@ GLsizei g_index_count = 0;
 
 void LoadSceneObject(const char* file_name) {
   std::string why;
-  if (!veltrane::ReadObjectFile(file_name, &g_object, nullptr, &why)) {
+  veltrane::ObjectMesh object;
+  if (!veltrane::ReadObjectFile(file_name, &object, nullptr, &why)) {
     std::fprintf(stderr, "[LoadSceneObject]: %s: %s\n", file_name, why.c_str());
     veltrane::FatalExit(1);
   }
+  g_object = veltrane::DisplayMesh(object, veltrane::kDisplayTriangleBudget);
   g_loaded = true;
 }
 

@@ -3,7 +3,8 @@
 // there, drawn by DrawAngel with the angel's programs.
 #pragma once
 
-// Reads the object file; on a fault prints "[LoadSceneObject]: FILE: what is wrong" on standard
+// Reads the object file (a large object is kept as its display copy, scene/object_display.h);
+// on a fault prints "[LoadSceneObject]: FILE: what is wrong" on standard
 // error and ends the process with status 1.
 void LoadSceneObject(const char* file_name);
 

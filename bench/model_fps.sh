@@ -21,7 +21,7 @@ first() {  # seconds from start to the end of one frame
   t0=$(date +%s.%N)
   (cd "$work/$1" && "$build/veltrane-headless" --frames 1 >/dev/null 2>&1)
   t1=$(date +%s.%N)
-  echo "$t1 - $t0" | bc -l
+  awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.2f\n", b - a }'
 }
 : >"$work/angel.fps"
 : >"$work/model.fps"
@@ -34,5 +34,5 @@ a=$(median "$work/angel.fps")
 m=$(median "$work/model.fps")
 echo "angel: $a fps (median of $turns: $(tr '\n' ' ' <"$work/angel.fps"))"
 echo "torus of $triangles triangles: $m fps (median of $turns: $(tr '\n' ' ' <"$work/model.fps"))"
-echo "ratio: $(echo "$m / $a" | bc -l | cut -c1-5)"
-echo "start to first frame: angel $(first angel | cut -c1-5) s, torus $(first model | cut -c1-5) s"
+awk -v m="$m" -v a="$a" 'BEGIN { printf "ratio: %.2f\n", m / a }'
+echo "start to first frame: angel $(first angel) s, torus $(first model) s"

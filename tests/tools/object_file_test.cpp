@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "scene/object_display.h"
 #include "scene/object_mesh.h"
 
 namespace veltrane {
@@ -111,6 +112,49 @@ TEST(ObjectFile, WriterRefusesWhatItCannotStore) {
   m = Tetrahedron();
   m.name.assign(300, 'n');
   EXPECT_FALSE(EncodeObjectFile(m, &bytes, &why));
+}
+
+// A sphere of 2 * n * n triangles (latitude-longitude grid).
+ObjectMesh Sphere(int n) {
+  ObjectMesh m;
+  for (int i = 0; i <= n; ++i) {
+    for (int j = 0; j <= n; ++j) {
+      const double theta = 3.14159265358979 * i / n, phi = 2 * 3.14159265358979 * j / n;
+      const float p[3] = {static_cast<float>(std::sin(theta) * std::cos(phi)), static_cast<float>(std::cos(theta)),
+                          static_cast<float>(std::sin(theta) * std::sin(phi))};
+      m.positions.insert(m.positions.end(), p, p + 3);
+      m.normals.insert(m.normals.end(), p, p + 3);
+    }
+  }
+  for (uint32_t i = 0; i < static_cast<uint32_t>(n); ++i) {
+    for (uint32_t j = 0; j < static_cast<uint32_t>(n); ++j) {
+      const uint32_t a = i * (n + 1) + j, b = a + n + 1;
+      m.indices.insert(m.indices.end(), {a, b, b + 1, a, b + 1, a + 1});
+    }
+  }
+  return m;
+}
+
+TEST(ObjectDisplay, ALargeObjectIsDrawnFromAClusteredCopyOfItsShape) {
+  const ObjectMesh small = Sphere(20);
+  EXPECT_EQ(DisplayMesh(small, 1000).indices, small.indices);
+  const ObjectMesh large = Sphere(200);  // 80000 triangles
+  const ObjectMesh shown = DisplayMesh(large, 8000);
+  EXPECT_LE(shown.TriangleCount(), 8000u);
+  EXPECT_GT(shown.TriangleCount(), 2000u);
+  for (uint32_t index : shown.indices) ASSERT_LT(index, shown.VertexCount());
+  for (size_t v = 0; v < shown.VertexCount(); ++v) {
+    const float* p = &shown.positions[3 * v];
+    const float* n = &shown.normals[3 * v];
+    ASSERT_NEAR(std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]), 1.0f, 0.05f);  // still on the sphere
+    ASSERT_NEAR(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1.0f, 1e-4f);
+    ASSERT_GT(n[0] * p[0] + n[1] * p[1] + n[2] * p[2], 0.9f);  // and facing outwards
+  }
+  const ObjectBounds a = BoundsOf(large), b = BoundsOf(shown);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(a.min[i], b.min[i], 0.05f);
+    EXPECT_NEAR(a.max[i], b.max[i], 0.05f);
+  }
 }
 
 }  // namespace

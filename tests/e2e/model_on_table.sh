@@ -50,4 +50,15 @@ shot cube_binary_ply
 d=$(region_difference "$E2E_WORK/angel.png" "$E2E_WORK/cube_binary_ply.png" "${object[@]}")
 awk -v d="$d" -v c="$cube_difference" 'BEGIN { exit !(d < c / 2) }' ||
   fail "without MODEL_FILE the angel did not come back ($d against the cube's $cube_difference)"
-echo "model_on_table: five formats shown on lit wood; the angel without the keyword"
+# A named object file that is missing or damaged: one message naming it, status 1.
+cp -r "$E2E_WORK/spider_obj" "$E2E_WORK/damaged"
+head -c 100 "$E2E_WORK/spider_obj/object.vmesh" >"$E2E_WORK/damaged/object.vmesh"
+run_viewer_to_end "$E2E_WORK/damaged" damaged
+expect_status 1 "a damaged object file"
+grep -q '^\[LoadSceneObject\]: object.vmesh: the file.s size does not match' "$E2E_WORK/damaged.err" ||
+  fail "a damaged object file: no clear message"
+rm "$E2E_WORK/damaged/object.vmesh"
+run_viewer_to_end "$E2E_WORK/damaged" missing
+expect_status 1 "a missing object file"
+grep -q '^\[LoadSceneObject\]: object.vmesh: cannot open' "$E2E_WORK/missing.err" || fail "a missing object file: no clear message"
+echo "model_on_table: five formats shown on lit wood; the angel without the keyword; bad object files refused"

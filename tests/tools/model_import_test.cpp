@@ -121,7 +121,17 @@ TEST(ModelImport, BrokenModelsAreRefusedWithTheirReason) {
   ObjectMesh mesh;
   std::string why;
   EXPECT_FALSE(ImportModel(box, small, &mesh, &why));
-  EXPECT_NE(why.find("12 triangles, more than the limit of 11"), std::string::npos) << why;
+  EXPECT_NE(why.find("more than the limit of 11"), std::string::npos) << why;
+  const std::string stl = Temp("limit.stl", std::string(80, ' ') + std::string("\x0c\0\0\0", 4) + std::string(600, '\0'));
+  EXPECT_FALSE(ImportModel(stl, small, &mesh, &why));
+  EXPECT_NE(why.find("claims 12 faces, more than the limit of 11"), std::string::npos) << why;
+  std::remove(stl.c_str());
+  std::string faces = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+  for (int i = 0; i < 12; ++i) faces += "f 1 2 3\n";
+  const std::string obj = Temp("faces.obj", faces);
+  EXPECT_FALSE(ImportModel(obj, small, &mesh, &why));
+  EXPECT_NE(why.find("has more than 11 faces"), std::string::npos) << why;
+  std::remove(obj.c_str());
   std::remove(box.c_str());
 }
 

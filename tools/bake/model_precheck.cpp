@@ -81,6 +81,30 @@ bool CheckBinaryStl(const unsigned char* header, size_t length, uint64_t file_si
   return true;
 }
 
+// Wavefront OBJ states no counts: its face lines are counted (each is at least one triangle).
+bool CheckObjFaces(const std::string& path, uint64_t limit, std::string* why) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return true;
+  std::vector<char> buffer(1 << 20);
+  uint64_t faces = 0;
+  bool line_start = true, after_f = false;
+  size_t got;
+  while ((got = std::fread(buffer.data(), 1, buffer.size(), f)) > 0) {
+    for (size_t i = 0; i < got; ++i) {
+      const char c = buffer[i];
+      if (after_f && (c == ' ' || c == '\t')) ++faces;
+      after_f = line_start && c == 'f';
+      line_start = c == '\n';
+    }
+    if (faces > limit) break;
+  }
+  std::fclose(f);
+  if (faces <= limit) return true;
+  *why = "has more than " + std::to_string(limit) + " faces, more than the limit of " + std::to_string(limit) +
+         " triangles";
+  return false;
+}
+
 }  // namespace
 
 bool PrecheckModelHeader(const std::string& path, uint64_t file_size, uint64_t max_triangles, std::string* why) {
@@ -96,6 +120,7 @@ bool PrecheckModelHeader(const std::string& path, uint64_t file_size, uint64_t m
   if (text.compare(0, 3, "ply") == 0) return CheckPly(text, file_size, max_triangles, why);
   if (ext == "off" || text.compare(0, 3, "OFF") == 0) return CheckOff(text, file_size, max_triangles, why);
   if (ext == "stl") return CheckBinaryStl(header, length, file_size, max_triangles, why);
+  if (ext == "obj") return CheckObjFaces(path, max_triangles, why);
   return true;
 }
 

@@ -2,7 +2,7 @@
 // importer, which would otherwise reserve memory for them: OFF ("OFF" then vertex and face
 // counts), PLY ("element vertex N", "element face N") and binary STL (the triangle count at byte
 // 80). A file claiming more elements than its size can hold, or more triangles than the limit,
-// is refused at once.
+// is refused at once. Wavefront OBJ, which states no counts, has its face lines counted.
 #pragma once
 
 #include <cstdint>

@@ -1,40 +1,24 @@
 // The fit stage: the spread, the centres, the SRBF and SH coefficients, the held-out errors.
 #include "tools/bake/bake_stages.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <chrono>
 #include <cmath>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
-#include <memory>
+#include <string>
 #include <vector>
 
-#include "codec/container_writer.h"
-#include "codec/dct_encoder.h"
-#include "codec/dct_image.h"
-#include "codec/ppm.h"
 #include "common/direction.h"
 #include "common/heap.h"
-#include "common/parallel_for.h"
-#include "relight/description.h"
 #include "tools/bake/centre_fit.h"
-#include "tools/bake/embedded_shaders.h"
 #include "tools/bake/fit_errors.h"
-#include "tools/bake/ground_truth.h"
 #include "tools/bake/half_float.h"
 #include "tools/bake/map_algebra.h"
-#include "codec/png_writer.h"
 #include "tools/bake/ridge_solve.h"
-#include "tools/bake/run_files.h"
 #include "tools/bake/sh_basis.h"
 #include "tools/bake/sphere_sets.h"
 #include "tools/bake/spread_search.h"
 #include "tools/bake/srbf_basis.h"
-#include "tools/bake/stage_progress.h"
-#include "tools/bake/wood_texture.h"
 
 namespace veltrane {
 namespace {

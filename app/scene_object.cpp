@@ -15,6 +15,7 @@ veltrane::ObjectMesh g_object;
 bool g_loaded = false;
 GLuint g_buffers[3] = {0, 0, 0};  // positions, normals, indices
 GLsizei g_index_count = 0;
+bool g_closed = false;
 
 }  // namespace
 
@@ -46,12 +47,13 @@ void UploadSceneObject() {
                g_object.indices.data(), GL_STATIC_DRAW);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   g_index_count = static_cast<GLsizei>(g_object.indices.size());
+  g_closed = g_object.closed;
   // The buffers hold it now.
   g_object = veltrane::ObjectMesh();
 }
 
 void DrawSceneObject() {
-  glDisable(GL_CULL_FACE);
+  if (!g_closed) glDisable(GL_CULL_FACE);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_NORMAL_ARRAY);
   glBindBuffer(GL_ARRAY_BUFFER, g_buffers[0]);
@@ -66,5 +68,5 @@ void DrawSceneObject() {
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   glDisableClientState(GL_NORMAL_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);
-  glEnable(GL_CULL_FACE);
+  if (!g_closed) glEnable(GL_CULL_FACE);
 }

@@ -14,6 +14,7 @@ bool HasSceneObject();
 // Puts the loaded object's arrays into buffer objects; needs the GL context and GLEW.
 void UploadSceneObject();
 
-// Draws the object as indexed triangles with a normal per vertex. Faces of an imported model
-// need not be wound consistently, so face culling is off while it is drawn.
+// Draws the object as indexed triangles with a normal per vertex. Back faces are culled, as the
+// angel's, only where the object is closed and wound outwards; otherwise face culling is off
+// while it is drawn.
 void DrawSceneObject();

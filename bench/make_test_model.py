@@ -14,8 +14,8 @@ def main():
     big, small = 1.0, 0.35
 
     def point(i, j):
-        a = 2 * math.pi * i / u
-        b = 2 * math.pi * j / v
+        a = 2 * math.pi * (i % u) / u
+        b = 2 * math.pi * (j % v) / v
         r = big + small * math.cos(b)
         return (r * math.cos(a), small * math.sin(b), r * math.sin(a))
 

@@ -46,6 +46,7 @@ ObjectMesh Cluster(const ObjectMesh& mesh, const ObjectBounds& b, double cell) {
   }
   ObjectMesh out;
   out.name = mesh.name;
+  out.closed = mesh.closed;
   out.positions.resize(3 * counts.size());
   out.normals.resize(3 * counts.size());
   for (size_t c = 0; c < counts.size(); ++c) {

@@ -13,7 +13,7 @@
 
 namespace veltrane {
 
-constexpr size_t kDisplayTriangleBudget = 16384;
+constexpr size_t kDisplayTriangleBudget = 8192;
 
 // The mesh itself when within budget, else its clustered copy.
 ObjectMesh DisplayMesh(const ObjectMesh& mesh, size_t budget);

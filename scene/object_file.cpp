@@ -33,8 +33,10 @@ float GetF32(const unsigned char* p) {
   return f;
 }
 
+constexpr uint32_t kClosedFlag = 1;
+
 struct Header {
-  uint32_t version = 0, vertices = 0, triangles = 0, name_bytes = 0;
+  uint32_t version = 0, vertices = 0, triangles = 0, name_bytes = 0, flags = 0;
   float bounds[6] = {};
 };
 
@@ -55,7 +57,9 @@ bool ParseHeader(const unsigned char* h, Header* header, uint64_t* body_bytes, s
   header->triangles = GetU32(h + 16);
   header->name_bytes = GetU32(h + 20);
   for (int i = 0; i < 6; ++i) header->bounds[i] = GetF32(h + 24 + 4 * i);
-  for (size_t i = 48; i < kObjectFileHeaderBytes; ++i) {
+  header->flags = GetU32(h + 48);
+  if ((header->flags & ~kClosedFlag) != 0) return Fail(why, "the header has flags this version does not know");
+  for (size_t i = 52; i < kObjectFileHeaderBytes; ++i) {
     if (h[i] != 0) return Fail(why, "the header's reserved bytes are not zero");
   }
   if (header->triangles == 0) return Fail(why, "the object has no triangles");
@@ -75,6 +79,7 @@ bool ParseHeader(const unsigned char* h, Header* header, uint64_t* body_bytes, s
 bool ParseBody(const Header& header, const unsigned char* body, ObjectMesh* mesh, ObjectBounds* bounds,
                std::string* why) {
   ObjectMesh m;
+  m.closed = (header.flags & kClosedFlag) != 0;
   m.name.assign(reinterpret_cast<const char*>(body), header.name_bytes);
   const unsigned char* p = body + header.name_bytes;
   const size_t values = 3 * static_cast<size_t>(header.vertices);
@@ -143,6 +148,7 @@ bool EncodeObjectFile(const ObjectMesh& mesh, std::vector<unsigned char>* bytes,
   PutU32(p + 12, static_cast<uint32_t>(vertices));
   PutU32(p + 16, static_cast<uint32_t>(triangles));
   PutU32(p + 20, static_cast<uint32_t>(mesh.name.size()));
+  PutU32(p + 48, mesh.closed ? kClosedFlag : 0);
   for (int i = 0; i < 3; ++i) {
     PutF32(p + 24 + 4 * i, b.min[i]);
     PutF32(p + 36 + 4 * i, b.max[i]);

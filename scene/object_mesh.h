@@ -9,7 +9,8 @@
 //         16..19  triangle count T
 //         20..23  name length L in bytes (at most kMaxObjectNameBytes)
 //         24..47  bounds: min x, y, z, max x, y, z (float32)
-//         48..63  zero
+//         48..51  flags: bit 0, the surface is closed and wound outwards; other bits zero
+//         52..63  zero
 //   then the name (L bytes, no terminator), V positions (3 float32 each), V normals (3 float32
 //   each) and T triangles (3 uint32 vertex indices each), and nothing after them.
 // A reader checks the counts against their limits and against the file's size before it
@@ -35,7 +36,10 @@ struct ObjectMesh {
   std::string name;                // what the object was made from, e.g. the model's file name
   std::vector<float> positions;    // 3 per vertex
   std::vector<float> normals;      // 3 per vertex, unit length
-  std::vector<uint32_t> indices;   // 3 per triangle, counter-clockwise seen from outside
+  std::vector<uint32_t> indices;   // 3 per triangle
+  // The surface is closed and every triangle is counter-clockwise seen from outside, so back
+  // faces may be culled; otherwise the winding says nothing.
+  bool closed = false;
 
   size_t VertexCount() const { return positions.size() / 3; }
   size_t TriangleCount() const { return indices.size() / 3; }

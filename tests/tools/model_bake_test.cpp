@@ -60,32 +60,38 @@ TEST(ModelBake, ABoxCastsTheAnalyticShadow) {
   ObjectMesh box;
   std::string why;
   ASSERT_TRUE(ImportModel(path, ImportOptions(), &box, &why)) << why;
+  ASSERT_TRUE(box.closed);
   const ObjectBounds b = BoundsOf(box);
-  GroundTruthScene scene;
-  ASSERT_TRUE(ObjectGroundTruthScene(box, 0, 0.0, &scene));  // one light direction, no disc
   const int size = 128;
   const TexelGrid grid = FullGrid(size, size);
   const double kAngles[3][2] = {{40.0, 30.0}, {60.0, 200.0}, {0.0, 0.0}};
-  for (const auto& angles : kAngles) {
-    const Vec3d l = SphericalDirection(angles[0] * kRadiansPerDegree, angles[1] * kRadiansPerDegree);
-    std::vector<float> map(size * size);
-    GroundTruthScratch scratch;
-    RenderGroundTruth(scene, l, grid, map.data(), &scratch);
-    int shadowed = 0, wrong = 0;
-    for (int r = 0; r < size; ++r) {
-      for (int x = 0; x < size; ++x) {
-        // Slightly above the top, so that the box's own bottom face is not hit at t = 0 alone.
-        Vec3d p = TexelToTablePoint(scene.map, size, size, x, r);
-        const bool dark = RayHitsBox(p, l, b.min, b.max);
-        const float expected = dark ? 0.0f : static_cast<float>(l.y);
-        shadowed += dark;
-        if (std::fabs(map[r * size + x] - expected) > 1e-6f) ++wrong;
+  // Closed (only the faces towards the light cast) and, as for a surface of unknown winding,
+  // with every face casting: the same shadow.
+  for (const bool closed : {true, false}) {
+    box.closed = closed;
+    GroundTruthScene scene;
+    ASSERT_TRUE(ObjectGroundTruthScene(box, 0, 0.0, &scene));  // one light direction, no disc
+    EXPECT_EQ(scene.front_faces_only, closed);
+    for (const auto& angles : kAngles) {
+      const Vec3d l = SphericalDirection(angles[0] * kRadiansPerDegree, angles[1] * kRadiansPerDegree);
+      std::vector<float> map(size * size);
+      GroundTruthScratch scratch;
+      RenderGroundTruth(scene, l, grid, map.data(), &scratch);
+      int shadowed = 0, wrong = 0;
+      for (int r = 0; r < size; ++r) {
+        for (int x = 0; x < size; ++x) {
+          const Vec3d p = TexelToTablePoint(scene.map, size, size, x, r);
+          const bool dark = RayHitsBox(p, l, b.min, b.max);
+          const float expected = dark ? 0.0f : static_cast<float>(l.y);
+          shadowed += dark;
+          if (std::fabs(map[r * size + x] - expected) > 1e-6f) ++wrong;
+        }
       }
+      SCOPED_TRACE(angles[0]);
+      EXPECT_GT(shadowed, 100);
+      // Texel centres exactly on the shadow's outline may go either way.
+      EXPECT_LE(wrong, 2) << "of " << shadowed << " shadowed texels";
     }
-    SCOPED_TRACE(angles[0]);
-    EXPECT_GT(shadowed, 100);
-    // Texel centres exactly on the shadow's outline may go either way.
-    EXPECT_LE(wrong, 2) << "of " << shadowed << " shadowed texels";
   }
   fs::remove_all(dir);
 }

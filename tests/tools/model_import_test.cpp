@@ -70,6 +70,42 @@ TEST(ModelImport, ABoxKeepsItsEdgesItsProportionsAndTurns) {
   EXPECT_NEAR(x / y, 2.0f, 1e-4f);
   EXPECT_NEAR(z / y, 1.0f, 1e-4f);
 
+  // Closed, and wound outwards whichever way the file winds it.
+  auto outwards = [](const ObjectMesh& m) {
+    const ObjectBounds box = BoundsOf(m);
+    for (size_t t = 0; t < m.TriangleCount(); ++t) {
+      float c[3], e1[3], e2[3];
+      const float* p[3];
+      for (int k = 0; k < 3; ++k) p[k] = &m.positions[3 * m.indices[3 * t + k]];
+      for (int i = 0; i < 3; ++i) {
+        c[i] = (p[0][i] + p[1][i] + p[2][i]) / 3.0f - 0.5f * (box.min[i] + box.max[i]);
+        e1[i] = p[1][i] - p[0][i];
+        e2[i] = p[2][i] - p[0][i];
+      }
+      const float n[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0]};
+      if (n[0] * c[0] + n[1] * c[1] + n[2] * c[2] <= 0.0f) return false;
+    }
+    return true;
+  };
+  EXPECT_TRUE(mesh.closed);
+  EXPECT_TRUE(outwards(mesh));
+  std::string reversed = kBoxObj, open = kBoxObj;
+  for (const char* from : {"f 1 4 3 2", "f 5 6 7 8", "f 1 2 6 5", "f 4 8 7 3", "f 1 5 8 4", "f 2 3 7 6"}) {
+    std::string to = "f";
+    for (int k = 4; k >= 1; --k) to += std::string(" ") + from[2 * k];
+    reversed.replace(reversed.find(from), 9, to);
+  }
+  open.erase(open.find("f 2 3 7 6"));  // the last face
+  const std::string reversed_path = Temp("reversed.obj", reversed), open_path = Temp("open.obj", open);
+  ObjectMesh other;
+  ASSERT_TRUE(ImportModel(reversed_path, ImportOptions(), &other, &why)) << why;
+  EXPECT_TRUE(other.closed);
+  EXPECT_TRUE(outwards(other));
+  ASSERT_TRUE(ImportModel(open_path, ImportOptions(), &other, &why)) << why;
+  EXPECT_FALSE(other.closed);
+  std::remove(reversed_path.c_str());
+  std::remove(open_path.c_str());
+
   ImportOptions turned;
   turned.placement.turn_deg = 90.0;
   turned.placement.scale = 0.5;

@@ -19,6 +19,7 @@ ObjectMesh Tetrahedron() {
   m.positions = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1};
   m.normals = {0, -1, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1};
   m.indices = {0, 2, 1, 0, 1, 3, 0, 3, 2, 1, 2, 3};
+  m.closed = true;
   return m;
 }
 
@@ -46,6 +47,7 @@ TEST(ObjectFile, RoundTripsExactlyWithItsBounds) {
   EXPECT_EQ(back.positions, m.positions);
   EXPECT_EQ(back.normals, m.normals);
   EXPECT_EQ(back.indices, m.indices);
+  EXPECT_TRUE(back.closed);
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(bounds.min[i], 0.0f);
     EXPECT_EQ(bounds.max[i], 1.0f);
@@ -80,6 +82,9 @@ TEST(ObjectFile, RefusesDamagedAndHostileFiles) {
   bad = good;
   bad.push_back(0);
   EXPECT_NE(DecodeError(bad).find("size does not match"), std::string::npos);
+  bad = good;
+  PutU32(&bad, 48, 2);
+  EXPECT_NE(DecodeError(bad).find("flags"), std::string::npos);
   bad = good;
   PutU32(&bad, 16, 0);
   EXPECT_NE(DecodeError(bad).find("no triangles"), std::string::npos);

@@ -88,7 +88,9 @@ bool ObjectGroundTruthScene(const ObjectMesh& object, int disc_samples, double d
   const double texel = std::fabs(s.map.ax_s) / 512.0;
   double cell = 0.0;
   s.occluders = ClusterTriangles(ClipAbovePlane(triangles, s.map.plane_y), kShadowTriangleBudget, texel, &cell);
-  s.front_faces_only = false;
+  // A closed surface wound outwards casts its whole shadow through the faces turned towards
+  // the light; a clustered copy need not stay closed, so it casts through all of them.
+  s.front_faces_only = object.closed && cell == 0.0;
   s.disc = DiscSamples(disc_samples);
   s.disc_radius = disc_radius;
   *scene = std::move(s);

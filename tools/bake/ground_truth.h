@@ -34,8 +34,9 @@ std::vector<double> DiscSamples(int count);
 bool BuiltInGroundTruthScene(int disc_samples, double disc_radius, GroundTruthScene* scene);
 
 // The table top of the built-in scene with an object standing on it in place of the angel: the
-// object's triangles above the table, all of them casting shadows (an imported mesh need not be
-// closed or consistently wound), the disc as above. False when the built-in model has no usable
+// object's triangles above the table (clustered when there are many, tools/bake/shadow_simplify.h),
+// only those facing the light casting shadows where the object is closed and wound outwards,
+// all of them otherwise; the disc as above. False when the built-in model has no usable
 // table top.
 bool ObjectGroundTruthScene(const ObjectMesh& object, int disc_samples, double disc_radius,
                             GroundTruthScene* scene);

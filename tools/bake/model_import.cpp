@@ -6,9 +6,12 @@
 #include <assimp/config.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "common/vec3.h"
@@ -132,6 +135,45 @@ void DropDegenerates(ObjectMesh* mesh) {
   *mesh = std::move(out);
 }
 
+// Whether the surface is closed and consistently wound (every edge, its corners taken by
+// position, is walked as often one way as the other); if so, winds it outwards (positive
+// enclosed volume) and says so in mesh->closed.
+void OrientClosedSurface(ObjectMesh* mesh) {
+  struct PositionHash {
+    size_t operator()(const std::array<float, 3>& p) const {
+      uint32_t bits[3];
+      std::memcpy(bits, p.data(), sizeof bits);
+      return (static_cast<size_t>(bits[0]) * 73856093u) ^ (static_cast<size_t>(bits[1]) * 19349663u) ^
+             (static_cast<size_t>(bits[2]) * 83492791u);
+    }
+  };
+  std::unordered_map<std::array<float, 3>, uint32_t, PositionHash> welded;
+  std::vector<uint32_t> weld(mesh->VertexCount());
+  for (size_t v = 0; v < weld.size(); ++v) {
+    const std::array<float, 3> p = {mesh->positions[3 * v], mesh->positions[3 * v + 1], mesh->positions[3 * v + 2]};
+    weld[v] = welded.emplace(p, static_cast<uint32_t>(welded.size())).first->second;
+  }
+  std::unordered_map<uint64_t, int64_t> net;
+  double volume = 0.0;
+  for (size_t t = 0; t < mesh->TriangleCount(); ++t) {
+    const uint32_t* i = &mesh->indices[3 * t];
+    for (int c = 0; c < 3; ++c) {
+      const uint64_t a = weld[i[c]], b = weld[i[(c + 1) % 3]];
+      net[std::min(a, b) << 32 | std::max(a, b)] += a < b ? 1 : -1;
+    }
+    volume += Dot(Position(*mesh, i[0]), Cross(Position(*mesh, i[1]), Position(*mesh, i[2])));
+  }
+  mesh->closed = false;
+  for (const auto& edge : net) {
+    if (edge.second != 0) return;
+  }
+  if (volume == 0.0) return;
+  if (volume < 0.0) {
+    for (size_t t = 0; t < mesh->TriangleCount(); ++t) std::swap(mesh->indices[3 * t + 1], mesh->indices[3 * t + 2]);
+  }
+  mesh->closed = true;
+}
+
 // Unit normals; a normal that is missing, zero or not finite becomes the area-weighted mean of
 // its triangles' normals.
 void SettleNormals(ObjectMesh* mesh) {
@@ -214,6 +256,7 @@ bool ImportModel(const std::string& path, const ImportOptions& options, ObjectMe
   DropDegenerates(&out);
   if (out.TriangleCount() == 0) return Fail(why, "has no triangles of nonzero area");
   SettleNormals(&out);
+  OrientClosedSurface(&out);
   PlaceLikeAngel(options.placement, &out);
   for (float p : out.positions) {
     if (!std::isfinite(p)) return Fail(why, "is too large or too small to place (coordinates overflow)");

@@ -61,10 +61,15 @@ TEST(ModelImport, ABoxKeepsItsEdgesItsProportionsAndTurns) {
   ObjectMesh mesh;
   std::string why;
   ASSERT_TRUE(ImportModel(path, ImportOptions(), &mesh, &why)) << why;
-  // Quads became two triangles each; the crease angle keeps a normal per face at every corner.
+  // Quads became two triangles each; the crease angle keeps a normal per face at every corner,
+  // also where the file shares one vertex among a corner's faces (OFF).
   EXPECT_EQ(mesh.TriangleCount(), 12u);
   EXPECT_EQ(mesh.VertexCount(), 24u);
   for (float n : mesh.normals) EXPECT_TRUE(n == 0.0f || std::fabs(n) == 1.0f) << n;
+  ObjectMesh off;
+  ASSERT_TRUE(ImportModel(kModels + "OFF/Cube.off", ImportOptions(), &off, &why)) << why;
+  EXPECT_EQ(off.VertexCount(), 24u);
+  for (float n : off.normals) EXPECT_TRUE(n == 0.0f || std::fabs(n) == 1.0f) << n;
   ObjectBounds b = BoundsOf(mesh);
   const float x = b.max[0] - b.min[0], y = b.max[1] - b.min[1], z = b.max[2] - b.min[2];
   EXPECT_NEAR(x / y, 2.0f, 1e-4f);
@@ -101,6 +106,13 @@ TEST(ModelImport, ABoxKeepsItsEdgesItsProportionsAndTurns) {
   ASSERT_TRUE(ImportModel(reversed_path, ImportOptions(), &other, &why)) << why;
   EXPECT_TRUE(other.closed);
   EXPECT_TRUE(outwards(other));
+  // Its normals, made from the inward winding, were turned outwards too.
+  const ObjectBounds ob = BoundsOf(other);
+  for (size_t v = 0; v < other.VertexCount(); ++v) {
+    float along = 0.0f;
+    for (int i = 0; i < 3; ++i) along += other.normals[3 * v + i] * (other.positions[3 * v + i] - 0.5f * (ob.min[i] + ob.max[i]));
+    EXPECT_GT(along, 0.0f);
+  }
   ASSERT_TRUE(ImportModel(open_path, ImportOptions(), &other, &why)) << why;
   EXPECT_FALSE(other.closed);
   std::remove(reversed_path.c_str());

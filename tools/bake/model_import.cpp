@@ -60,6 +60,41 @@ bool CheckTriangles(const aiScene& scene, const ImportOptions& options, std::str
   return true;
 }
 
+// A triangle mesh without normals gets its own vertex at every corner, so that the normals made
+// for it can differ across an edge sharper than the crease angle; identical vertices are
+// joined again afterwards. (Formats such as OFF share one vertex among all faces at a corner.)
+void UnshareCorners(aiMesh* mesh) {
+  if (mesh->mNormals != nullptr || mesh->mNumBones > 0 || mesh->mNumAnimMeshes > 0 ||
+      (mesh->mPrimitiveTypes & (aiPrimitiveType_POINT | aiPrimitiveType_LINE | aiPrimitiveType_POLYGON)) != 0) {
+    return;
+  }
+  const unsigned corners = 3 * mesh->mNumFaces;
+  aiVector3D* vertices = new aiVector3D[corners];
+  for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+    aiFace& face = mesh->mFaces[f];
+    for (unsigned c = 0; c < face.mNumIndices && c < 3; ++c) {
+      vertices[3 * f + c] = face.mIndices[c] < mesh->mNumVertices ? mesh->mVertices[face.mIndices[c]] : aiVector3D();
+      face.mIndices[c] = 3 * f + c;
+    }
+  }
+  delete[] mesh->mVertices;
+  mesh->mVertices = vertices;
+  mesh->mNumVertices = corners;
+  // What else was stored per vertex is not used here and would no longer match.
+  delete[] mesh->mTangents;
+  delete[] mesh->mBitangents;
+  mesh->mTangents = mesh->mBitangents = nullptr;
+  for (auto& colors : mesh->mColors) {
+    delete[] colors;
+    colors = nullptr;
+  }
+  for (unsigned i = 0; i < AI_MAX_NUMBER_OF_TEXTURECOORDS; ++i) {
+    delete[] mesh->mTextureCoords[i];
+    mesh->mTextureCoords[i] = nullptr;
+    mesh->mNumUVComponents[i] = 0;
+  }
+}
+
 // Turns the stated up axis (0 x, 1 y, 2 z, with its sign) to +Y by a proper rotation.
 void TurnUpAxisToY(int axis, int sign, float* v) {
   const float x = v[0], y = v[1], z = v[2];
@@ -137,7 +172,7 @@ void DropDegenerates(ObjectMesh* mesh) {
 
 // Whether the surface is closed and consistently wound (every edge, its corners taken by
 // position, is walked as often one way as the other); if so, winds it outwards (positive
-// enclosed volume) and says so in mesh->closed.
+// enclosed volume), turns its normals outwards and says so in mesh->closed.
 void OrientClosedSurface(ObjectMesh* mesh) {
   struct PositionHash {
     size_t operator()(const std::array<float, 3>& p) const {
@@ -172,6 +207,20 @@ void OrientClosedSurface(ObjectMesh* mesh) {
     for (size_t t = 0; t < mesh->TriangleCount(); ++t) std::swap(mesh->indices[3 * t + 1], mesh->indices[3 * t + 2]);
   }
   mesh->closed = true;
+  // Normals made from an inward winding point inwards: turn each normal that opposes its
+  // triangles' outward normals.
+  std::vector<Vec3d> faces(mesh->VertexCount());
+  for (size_t t = 0; t < mesh->TriangleCount(); ++t) {
+    const uint32_t* i = &mesh->indices[3 * t];
+    const Vec3d n = TriangleNormalArea(Position(*mesh, i[0]), Position(*mesh, i[1]), Position(*mesh, i[2]));
+    for (int c = 0; c < 3; ++c) faces[i[c]] += n;
+  }
+  for (size_t v = 0; v < faces.size(); ++v) {
+    float* n = &mesh->normals[3 * v];
+    if (Dot(faces[v], Vec3d{n[0], n[1], n[2]}) < 0.0) {
+      for (int c = 0; c < 3; ++c) n[c] = -n[c];
+    }
+  }
 }
 
 // Unit normals; a normal that is missing, zero or not finite becomes the area-weighted mean of
@@ -236,6 +285,7 @@ bool ImportModel(const std::string& path, const ImportOptions& options, ObjectMe
     return Fail(why, "cannot be read as a model: " + (error.empty() ? std::string("unknown error") : error));
   }
   if (!CheckTriangles(*scene, options, why)) return false;
+  for (unsigned m = 0; m < scene->mNumMeshes; ++m) UnshareCorners(scene->mMeshes[m]);
   scene = importer.ApplyPostProcessing(aiProcess_PreTransformVertices | aiProcess_GenSmoothNormals |
                                        aiProcess_JoinIdenticalVertices | aiProcess_FindDegenerates);
   if (scene == nullptr) return Fail(why, std::string("cannot be prepared: ") + importer.GetErrorString());

@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 
+#include "app/scene_object.h"
 #include "scene/model.h"
 
 namespace {
@@ -19,6 +20,10 @@ bool IsTableTop(int face) { return face == kTableTopFaces[0] || face == kTableTo
 }  // namespace
 
 void DrawAngel() {
+  if (HasSceneObject()) {
+    DrawSceneObject();
+    return;
+  }
   glBegin(GL_TRIANGLES);
   for (int f = 0; f < kAngelFaceCount; ++f) DrawFace(angel_faces[f]);
   glEnd();

@@ -10,6 +10,7 @@
 #include "app/description_check.h"
 #include "app/float_targets.h"
 #include "app/globals.h"
+#include "app/scene_object.h"
 #include "app/shader_setup.h"
 #include "common/fatal.h"
 #include "relight/gl/coefficient_maps.h"
@@ -44,6 +45,10 @@ RelightDescription* LoadViewerDescription(const char* file_name) {
   RelightDescription* description = LoadDescription(file_name);
   CheckCoefficientFileCapacity(encoded_file_name, refer_width, refer_height, srbf_center_count);
   veltrane::MarkStartupStep("data-size check");
+  if (HasModelFile(*description)) {
+    LoadSceneObject(description->model_file);
+    veltrane::MarkStartupStep("object file");
+  }
   // The coefficient maps are decoded beside the window's and the programs' set-up.
   StartLoadingRBFMap(encoded_file_name, refer_width, refer_height, srbf_center_count);
   window_width = refer_width;
@@ -67,6 +72,7 @@ void InitScene(RelightDescription* description) {
   InitTableVertProgram();
   veltrane::MarkStartupStep("program table_vert");
   InitAngelPrograms();
+  UploadSceneObject();
 
   {
     std::unique_ptr<RelightDescription> record(description);

@@ -5,6 +5,9 @@
 #   share/veltrane/scene/   the default data set, baked during the build
 #   share/man/man1/         the manual pages
 #   share/doc/veltrane/     README.md (packaging/README.md), copyright, changelog.gz
+#   share/applications/    veltrane.desktop (the scene, or a model given to it)
+#   share/icons/hicolor/    the icon, scalable and 256 x 256
+#   share/metainfo/         the AppStream description
 # Included at the end of the top-level CMakeLists.txt, so that every program target exists.
 include(GNUInstallDirs)
 
@@ -65,6 +68,14 @@ foreach(launcher veltrane-scene launcher/veltrane)
        PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
   install(PROGRAMS ${PROJECT_BINARY_DIR}/${launcher} DESTINATION ${CMAKE_INSTALL_BINDIR})
 endforeach()
+
+# The desktop: the menu entry (veltrane-scene, with a model file when one is opened with it),
+# its icon (the PNG is rendered from the SVG) and the AppStream description.
+set(desktop_dir ${CMAKE_CURRENT_LIST_DIR}/desktop)
+install(FILES ${desktop_dir}/veltrane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${desktop_dir}/veltrane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${desktop_dir}/veltrane.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+install(FILES ${desktop_dir}/io.github.veltrane.Veltrane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # Compressed as Debian wants them: gzip -9 without a name or time stamp.
 set(gzipped_files)

@@ -25,7 +25,8 @@ RelightDescription::RelightDescription()
       ref_file_scheme(-1),
       ref_file_names(nullptr),
       ref_file_theta(nullptr),
-      ref_file_phi(nullptr) {
+      ref_file_phi(nullptr),
+      model_file{} {
   for (auto& row : light_eye_transform) {
     for (float& value : row) value = std::nanf("");
   }
@@ -70,6 +71,7 @@ int RelightDescription::Read(const char* filename) {
 bool HasBasePath(const RelightDescription& d) { return d.base_path[0] != '\0'; }
 
 bool HasEncodedFile(const RelightDescription& d) { return d.encoded_file[0] != '\0'; }
+bool HasModelFile(const RelightDescription& d) { return d.model_file[0] != '\0'; }
 
 bool HasLightEyeTransform(const RelightDescription& d) {
   for (const auto& row : d.light_eye_transform) {

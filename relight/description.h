@@ -78,12 +78,17 @@ class RelightDescription {
   char** ref_file_names;  // owned table of owned 1024-byte buffers
   float* ref_file_theta;
   float* ref_file_phi;
+  // The object that stands on the table in place of the built-in angel, an object file
+  // relative to the description's directory; empty: the built-in angel. Readers from before
+  // the keyword skip its line (neither word is a keyword to them).
+  char model_file[1024];
 };
 
 // Whether the file gave these (see the initial state above).
 bool HasBasePath(const RelightDescription& d);
 bool HasEncodedFile(const RelightDescription& d);
 bool HasLightEyeTransform(const RelightDescription& d);
+bool HasModelFile(const RelightDescription& d);
 
 // Writes d as a description file that Read parses back to the same values. Centre and
 // reference-file angles carry their float bit patterns, so they come back exactly; the other

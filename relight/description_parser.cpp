@@ -23,6 +23,7 @@ enum Keyword {
   kFov,
   kCylinder,
   kReferFileBegin,
+  kModelFile,
   kKeywordCount
 };
 
@@ -38,7 +39,8 @@ const char* const kKeywords[kKeywordCount] = {"BASE_PATH",
                                               "LIGHT_EYE_TRANSFORM_BEGIN",
                                               "FOV",
                                               "CYLINDER",
-                                              "REFER_FILE_BEGIN"};
+                                              "REFER_FILE_BEGIN",
+                                              "MODEL_FILE"};
 
 const char kCenterEnd[] = "SRBF_CENTER_END";
 const char kLightEyeEnd[] = "LIGHT_EYE_TRANSFORM_END";
@@ -155,6 +157,9 @@ int DescriptionParser::Dispatch(int k, int first_value) {
       return kContinue;
     case kEncodedFile:
       if (HasValues(k, first_value, 1)) SetText(d_.encoded_file, kKeywords[k], value(0), false);
+      return kContinue;
+    case kModelFile:
+      if (HasValues(k, first_value, 1)) SetText(d_.model_file, kKeywords[k], value(0), false);
       return kContinue;
     case kEncodedColorModel:
       if (HasValues(k, first_value, 1)) {

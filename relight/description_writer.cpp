@@ -41,6 +41,7 @@ bool IsWritable(const RelightDescription& d) {
     if (!IsWritableWord(d.base_path, limit)) return false;
   }
   if (HasEncodedFile(d) && !IsWritableWord(d.encoded_file, 1023)) return false;
+  if (HasModelFile(d) && !IsWritableWord(d.model_file, 1023)) return false;
   if (!IsCode(d.refer_format, 3, true) || !IsCode(d.encoded_color_model, 2, true) ||
       !IsCode(d.projection_type, 2, true) || !IsCode(d.ref_file_scheme, 9, true)) {
     return false;
@@ -75,6 +76,7 @@ void WriteRecord(FILE* out, const RelightDescription& d, const char* other_schem
     std::fprintf(out, "REFER_FORMAT %s\n", kReferFormats[d.refer_format - 1]);
   std::fprintf(out, "REFER_RESOLUTION %d %d\n", d.refer_width, d.refer_height);
   if (HasEncodedFile(d)) std::fprintf(out, "ENCODED_FILE %s\n", d.encoded_file);
+  if (HasModelFile(d)) std::fprintf(out, "MODEL_FILE %s\n", d.model_file);
   if (d.encoded_color_model != -1) {
     std::fprintf(out, "ENCODED_COLOR_MODEL %s\n", kColorModels[d.encoded_color_model - 1]);
   }

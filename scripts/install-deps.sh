@@ -14,6 +14,8 @@ packages=(
   file lintian
   libeigen3-dev libceres-dev
   libstb-dev libopenexr-dev
+  libassimp-dev assimp-testmodels
+  desktop-file-utils appstream
 )
 
 missing=()

@@ -11,6 +11,13 @@ build=${VELTRANE_PACKAGE_BUILD_DIR:-build-package}
 rm -rf "$build"
 # CMAKE_SKIP_INSTALL_ALL_DEPENDENCY: cpack installs without building every target first (the
 # tests and benchmarks are not packaged).
+# Debian's hardening flags (fortify, stack protector, relro, bind-now) as dpkg-buildflags gives
+# them with every hardening feature on.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+CFLAGS=$(dpkg-buildflags --get CFLAGS)
+CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
+LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
+export CFLAGS CXXFLAGS LDFLAGS
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
       -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON -DVELTRANE_BENCH=OFF -DVELTRANE_DATA_SET=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target veltrane_package_contents

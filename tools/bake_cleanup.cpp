@@ -9,6 +9,7 @@
 
 #include "tools/bake/baker.h"
 #include "tools/bake/embedded_shaders.h"
+#include "scene/object_mesh.h"
 
 namespace {
 
@@ -87,6 +88,30 @@ BakeCleanup::BakeCleanup(const std::string& out_dir) {
   for (auto f = folders.rbegin(); f != folders.rend(); ++f) g_storage.push_back(*f);
   for (auto m = missing.rbegin(); m != missing.rend(); ++m) g_storage.push_back(*m);
   for (const std::string& path : g_storage) g_paths.push_back(path.c_str());
+}
+
+void BakeCleanup::AddBuildDirectory(const std::string& directory) {
+  std::vector<std::string> entries;
+  for (const char* name : {veltrane::kDescriptionName, "wood.ppm", "bake-report.txt", "bake-report.png",
+                           veltrane::kObjectFileName}) {
+    entries.push_back(directory + "/" + name);
+  }
+  const std::string base = directory + "/" + veltrane::kBasePath + "/" + veltrane::kEncodedFile;
+  entries.push_back(base + ".rbf");
+  entries.push_back(base + ".rbf.dct");
+  for (int i = 0; i < veltrane::kEmbeddedShaderCount; ++i) {
+    entries.push_back(directory + "/shader/dir/" + veltrane::kEmbeddedShaders[i].name + ".cgz");
+  }
+  for (const char* folder : {"/data", "/shader/dir", "/shader", ""}) entries.push_back(directory + folder);
+  // The handler reads the lists: no signal while they change.
+  sigset_t signals, previous;
+  sigemptyset(&signals);
+  for (int signal_number : kSignals) sigaddset(&signals, signal_number);
+  sigprocmask(SIG_BLOCK, &signals, &previous);
+  g_storage.insert(g_storage.begin(), entries.begin(), entries.end());
+  g_paths.clear();
+  for (const std::string& path : g_storage) g_paths.push_back(path.c_str());
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
 }
 
 BakeCleanup::~BakeCleanup() { Disarm(); }

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,11 +23,13 @@ void PrintBakeUsage(FILE* out) {
                "usage: veltrane-tool bake [--out DIR] [--resolution W H] [--centers N] [--spread S|auto]\n"
                "                          [--samples K] [--format dct|raw|both] [--jobs J]\n"
                "                          [--bits-per-pixel B] [--light-radius DEG] [--fit optimized|fixed]\n"
-               "                          [--ridge R]\n"
+               "                          [--ridge R] [--model FILE [--scale S] [--turn DEG]]\n"
                "\n"
-               "Renders the table top's light maps of the built-in scene (with the angel's soft shadow),\n"
-               "fits them to SRBF lobes and writes a run directory for the viewer: lightmap.qdx,\n"
-               "data/lightmap.rbf(.dct), wood.ppm, shader/dir/*.cgz, bake-report.txt and .png.\n"
+               "Renders the table top's light maps of the built-in scene (with the angel's soft shadow, or\n"
+               "that of a model of yours in its place), fits them to SRBF lobes and writes a run directory\n"
+               "for the viewer: lightmap.qdx, data/lightmap.rbf(.dct), wood.ppm, shader/dir/*.cgz,\n"
+               "object.vmesh (with --model), bake-report.txt and .png. The directory is built beside DIR\n"
+               "and renamed into place when complete; an earlier run directory there is replaced.\n"
                "\n"
                "  --out DIR           run directory, created if missing (default: run)\n"
                "  --resolution W H    light-map size in texels, W H or WxH, 1 to 4096 each (default:\n"
@@ -47,7 +50,13 @@ void PrintBakeUsage(FILE* out) {
                "                      spread chosen by held-out error (default: optimized)\n"
                "  --ridge R           ridge weight of the least-squares fits, relative to the mean\n"
                "                      diagonal of the normal matrix, 0 to 1 (default: 0.0001 optimized,\n"
-               "                      0.002 fixed)\n",
+               "                      0.002 fixed)\n"
+               "  --model FILE        a model (OBJ, PLY, STL, OFF, glTF/GLB, FBX, Collada, ...) to stand on\n"
+               "                      the table in place of the angel: on the table top, centred on the\n"
+               "                      angel's footprint, scaled to fit the angel's box; at most 8388608\n"
+               "                      triangles\n"
+               "  --scale S           the model's size times S, above 0 to 10 (default: 1)\n"
+               "  --turn DEG          the model turned by DEG degrees about the vertical (default: 0)\n",
                static_cast<long long>(veltrane::kDctImageDefaultMaxPixels), veltrane::LargestDctSide(kMaxSrbfCenters),
                veltrane::LargestDctSide(kMaxSrbfCenters), kMaxSrbfCenters, veltrane::LargestDctSide(5),
                veltrane::LargestDctSide(5));
@@ -102,7 +111,8 @@ int BakeCommand(int argc, char** argv) {
   const ToolOption kOptions[] = {{"--out", 1},    {"--resolution", 2}, {"--centers", 1},
                                  {"--spread", 1}, {"--samples", 1},    {"--format", 1},
                                  {"--jobs", 1},   {"--bits-per-pixel", 1}, {"--light-radius", 1},
-                                 {"--fit", 1},    {"--ridge", 1}};
+                                 {"--fit", 1},    {"--ridge", 1},      {"--model", 1},
+                                 {"--scale", 1},  {"--turn", 1}};
   ToolArgReader args(argc, argv, kOptions, static_cast<int>(sizeof kOptions / sizeof kOptions[0]));
   for (ToolArg next; args.Next(&next);) {
     if (next.kind == ToolArg::kHelp) {
@@ -167,15 +177,32 @@ int BakeCommand(int argc, char** argv) {
       if (!ParseRealArg(value, &options.relative_ridge) || options.relative_ridge < 0.0) {
         return UsageError("--ridge needs a number from 0 to 1", value);
       }
+    } else if (arg == "--model") {
+      options.model_path = value;
+    } else if (arg == "--scale") {
+      double& scale = options.import.placement.scale;
+      if (!ParseRealArg(value, &scale) || !(scale > 0.0 && scale <= 10.0)) {
+        return UsageError("--scale needs a number above 0 and at most 10", value);
+      }
+    } else if (arg == "--turn") {
+      double& turn = options.import.placement.turn_deg;
+      if (!ParseRealArg(value, &turn) || !(std::fabs(turn) <= 36000.0)) {
+        return UsageError("--turn needs a number of degrees", value);
+      }
     } else if (arg == "--light-radius") {
       if (!ParseRealArg(value, &options.disc_radius_deg)) return UsageError("--light-radius needs a number of degrees", value);
     }
+  }
+  if (options.model_path.empty() &&
+      (options.import.placement.scale != 1.0 || options.import.placement.turn_deg != 0.0)) {
+    return UsageError("--scale and --turn need --model", "");
   }
   std::string why;
   if (!veltrane::CheckBakeOptions(options, &why)) return UsageError(why.c_str(), "");
   options.log = stdout;
   options.progress_bar = isatty(fileno(stdout)) != 0;
   BakeCleanup cleanup(options.out_dir);
+  options.on_build_directory = [&cleanup](const std::string& directory) { cleanup.AddBuildDirectory(directory); };
   cleanup.Arm();
   const int status = veltrane::RunBake(options, nullptr);
   if (status != 0) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "relight/description.h"
+#include "scene/object_mesh.h"
 #include "tools/tool_args.h"
 #include "tools/tool_commands.h"
 
@@ -26,7 +27,11 @@ const char kUsage[] =
     "\n"
     "Exit status: 0 when the JSON is printed; 1 when FILE cannot be read or holds no keyword of\n"
     "a description (nothing printed), or when a light-eye transform block is broken (the JSON of\n"
-    "what was read is printed); 2 for a usage error.\n";
+    "what was read is printed); 2 for a usage error.\n"
+    "\n"
+    "A description that names an object file (MODEL_FILE, beside FILE) also gets \"model_file\"\n"
+    "and \"object\": the object's name, its triangle and vertex counts and its bounds\n"
+    "([min x, y, z], [max x, y, z]), or {\"error\": why} when the object file is unusable.\n";
 
 const char* const kReferFormatWords[] = {"BMP", "PPM", "RGB"};
 const char* const kColorModelWords[] = {"RGB", "YUV"};
@@ -173,7 +178,33 @@ void PrintRecord(int result, const RelightDescription& d, const std::string& cen
     PrintReal(d.ref_file_phi[i]);
     std::putchar('}');
   }
-  std::fputs("]\n}\n", stdout);
+  std::putchar(']');
+}
+
+// The object file named by the description, read from beside it.
+void PrintObject(const char* description_path, const RelightDescription& d) {
+  std::fputs(",\n  \"model_file\": ", stdout);
+  PrintString(d.model_file);
+  std::string path = description_path;
+  const size_t slash = path.find_last_of('/');
+  path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + d.model_file;
+  veltrane::ObjectMesh mesh;
+  veltrane::ObjectBounds bounds;
+  std::string why;
+  std::fputs(",\n  \"object\": ", stdout);
+  if (!veltrane::ReadObjectFile(path, &mesh, &bounds, &why)) {
+    std::fputs("{\"error\": ", stdout);
+    PrintString(why.c_str());
+    std::putchar('}');
+    return;
+  }
+  std::fputs("{\"name\": ", stdout);
+  PrintString(mesh.name.c_str());
+  std::printf(", \"triangles\": %zu, \"vertices\": %zu, \"bounds\": [", mesh.TriangleCount(), mesh.VertexCount());
+  PrintReals(bounds.min, 3);
+  std::fputs(", ", stdout);
+  PrintReals(bounds.max, 3);
+  std::fputs("]}", stdout);
 }
 
 }  // namespace
@@ -206,6 +237,8 @@ int DescribeCommand(int argc, char** argv) {
     return 1;
   }
   PrintRecord(result, record, LastCenterSchemeWord(path));
+  if (HasModelFile(record)) PrintObject(path, record);
+  std::fputs("\n}\n", stdout);
   if (std::fflush(stdout) != 0) return 1;
   if (result != kReadDone) {
     std::fprintf(stderr, "veltrane-tool describe: %s could not be read to its end (a broken "

@@ -21,7 +21,7 @@ const Command kCommands[] = {
     {"dct-decode", DctDecodeCommand, "dct-decode IN OUT                  decode a DCT image to float32 values"},
     {"describe", DescribeCommand, "describe FILE                      print a relighting description as JSON"},
     {"export-model", ExportModelCommand, "export-model OUT.obj               write the built-in model as Wavefront OBJ"},
-    {"bake", BakeCommand, "bake [--out DIR] [options]         bake the default data set (see bake --help)"},
+    {"bake", BakeCommand, "bake [--out DIR] [options]         bake a data set: the angel, or --model FILE (see bake --help)"},
     {"relight", RelightCommand, "relight DIR --theta T --phi P --out FILE  relight a run directory (see relight --help)"},
 };
 

@@ -31,6 +31,8 @@ expected=(
   $scene/bake-report.txt $scene/bake-report.png
   share/man/man1/veltrane.1.gz share/man/man1/veltrane-tool.1.gz share/man/man1/veltrane-scene.1.gz
   share/doc/veltrane/README.md share/doc/veltrane/copyright share/doc/veltrane/changelog.gz
+  share/applications/veltrane.desktop share/metainfo/io.github.veltrane.Veltrane.metainfo.xml
+  share/icons/hicolor/scalable/apps/veltrane.svg share/icons/hicolor/256x256/apps/veltrane.png
 )
 for shader in lightmap_relitdir16 draw_scene lightmap_mapping table_frag table_vert angel_vert angel_frag; do
   expected+=("$scene/shader/dir/$shader.cgz")

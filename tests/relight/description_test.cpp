@@ -238,3 +238,32 @@ TEST(RelightDescription, RefFileBlocks) {
 }
 
 }  // namespace
+
+namespace {
+
+// The object keyword: read when present, and a file with it still reads the same everywhere
+// else, as for a reader that skips it by the keyword-position rule (neither word is another
+// keyword).
+TEST(RelightDescription, ModelFileKeyword) {
+  const std::string body = "BASE_PATH data\nREFER_RESOLUTION 8 4\nENCODED_FILE lightmap\n";
+  RelightDescription with, without;
+  Parse(with, body + "MODEL_FILE object.vmesh trailing\n");
+  Parse(without, body);
+  EXPECT_STREQ(with.model_file, "object.vmesh");
+  EXPECT_TRUE(HasModelFile(with));
+  EXPECT_FALSE(HasModelFile(without));
+  EXPECT_STREQ(with.base_path, without.base_path);
+  EXPECT_STREQ(with.encoded_file, without.encoded_file);
+  EXPECT_EQ(with.refer_width, without.refer_width);
+
+  const std::string path = testing::TempDir() + "model_" + std::to_string(getpid()) + ".qdx";
+  ASSERT_TRUE(WriteRelightDescription(path.c_str(), with));
+  RelightDescription back;
+  ASSERT_EQ(back.Read(path.c_str()), kReadDone);
+  EXPECT_STREQ(back.model_file, "object.vmesh");
+  std::snprintf(with.model_file, sizeof with.model_file, "two words");
+  EXPECT_FALSE(WriteRelightDescription(path.c_str(), with));
+  std::remove(path.c_str());
+}
+
+}  // namespace

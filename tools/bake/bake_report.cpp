@@ -29,6 +29,10 @@ unsigned char Grey(float v) {
 
 std::string FormatBakeReport(const BakeFigures& f) {
   std::string s = "Veltrane bake report\n\n";
+  if (!f.object_name.empty()) {
+    s += Format("object            %s, %zu triangles (%zu casting the shadow), in place of the angel\n",
+                f.object_name.c_str(), f.object_triangles, f.shadow_triangles);
+  }
   s += Format("light maps        %d x %d texels, white light (R = G = B)\n", f.width, f.height);
   if (f.optimized) {
     s += Format("SRBF centres      %d, %s: moved from HEMI_HAMMERSLEY with the spread by Levenberg-Marquardt\n",

@@ -20,6 +20,8 @@ struct FitRow {
 };
 
 struct BakeFigures {
+  std::string object_name;  // the model on the table; empty: the built-in angel
+  size_t object_triangles = 0, shadow_triangles = 0;
   int width = 0, height = 0, centres = 0;
   int samples = 0, heldout = 0, band_heldout = 0, validation = 0;
   int disc_samples = 0, jobs = 0;

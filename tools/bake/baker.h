@@ -17,10 +17,12 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "relight/maps_per_pass.h"
 #include "tools/bake/bake_report.h"
+#include "tools/bake/model_import.h"
 
 namespace veltrane {
 
@@ -54,6 +56,11 @@ struct BakeOptions {
   double bits_per_pixel = 3.0;
   FILE* log = stdout;          // progress and the report; nullptr: quiet
   bool progress_bar = false;   // a bar (terminal) rather than a line per stage
+  std::string model_path;      // a model file to stand on the table; empty: the built-in angel
+  ImportOptions import;        // its placement and triangle limit
+  // Called with the temporary directory the run directory is built in, once it exists (so that
+  // a caller can remove it when a signal ends the bake); may be empty.
+  std::function<void(const std::string& directory)> on_build_directory;
 };
 
 // The run directory's names.
@@ -69,8 +76,12 @@ double EffectiveRidge(const BakeOptions& options);
 // Checks the options' ranges; on a fault writes why into *why and returns false.
 bool CheckBakeOptions(const BakeOptions& options, std::string* why);
 
-// Runs the bake. Returns 0 on success; 1 after printing a message on standard error when a
-// file cannot be written, memory runs out or the built-in model has no table top.
+// Runs the bake. The run directory is built in a temporary directory beside out_dir
+// ("OUT.tmp-XXXXXX") and renamed into place at the end, replacing an earlier run directory
+// there, so that it appears whole or not at all. Returns 0 on success; 1 after printing a
+// message on standard error when the model cannot be used (one line naming the file; nothing
+// is created then), a file cannot be written, memory runs out or the built-in model has no
+// table top.
 int RunBake(const BakeOptions& options, BakeFigures* figures);
 
 }  // namespace veltrane

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "scene/model.h"
+#include "tools/bake/shadow_simplify.h"
 #include "tools/bake/sphere_sets.h"
 
 namespace veltrane {
@@ -69,6 +70,30 @@ bool BuiltInGroundTruthScene(int disc_samples, double disc_radius, GroundTruthSc
   }
   s.occluders = ClipAbovePlane(angel, s.map.plane_y);
   s.front_faces_only = true;
+  s.disc = DiscSamples(disc_samples);
+  s.disc_radius = disc_radius;
+  *scene = std::move(s);
+  return true;
+}
+
+bool ObjectGroundTruthScene(const ObjectMesh& object, int disc_samples, double disc_radius,
+                            GroundTruthScene* scene) {
+  GroundTruthScene s;
+  if (!BuiltInTableTopMap(&s.map)) return false;
+  std::vector<Triangle3> triangles(object.TriangleCount());
+  for (size_t t = 0; t < triangles.size(); ++t) {
+    for (int c = 0; c < 3; ++c) {
+      const float* p = &object.positions[3 * static_cast<size_t>(object.indices[3 * t + c])];
+      triangles[t][c] = {p[0], p[1], p[2]};
+    }
+  }
+  // A cell of about one light-map texel of the default 512 x 512 map to begin with.
+  const double texel = std::fabs(s.map.ax_s) / 512.0;
+  double cell = 0.0;
+  s.occluders = ClusterTriangles(ClipAbovePlane(triangles, s.map.plane_y), kShadowTriangleBudget, texel, &cell);
+  // A closed surface wound outwards casts its whole shadow through the faces turned towards
+  // the light; a clustered copy need not stay closed, so it casts through all of them.
+  s.front_faces_only = object.closed && cell == 0.0;
   s.disc = DiscSamples(disc_samples);
   s.disc_radius = disc_radius;
   *scene = std::move(s);

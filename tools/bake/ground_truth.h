@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/vec3.h"
+#include "scene/object_mesh.h"
 #include "tools/bake/shadow_raster.h"
 #include "tools/bake/table_top_map.h"
 
@@ -31,6 +32,14 @@ std::vector<double> DiscSamples(int count);
 // disc_samples directions (0 to 255; 0 makes the light a single direction).
 // False when the built-in model has no usable table top.
 bool BuiltInGroundTruthScene(int disc_samples, double disc_radius, GroundTruthScene* scene);
+
+// The table top of the built-in scene with an object standing on it in place of the angel: the
+// object's triangles above the table (clustered when there are many, tools/bake/shadow_simplify.h),
+// only those facing the light casting shadows where the object is closed and wound outwards,
+// all of them otherwise; the disc as above. False when the built-in model has no usable
+// table top.
+bool ObjectGroundTruthScene(const ObjectMesh& object, int disc_samples, double disc_radius,
+                            GroundTruthScene* scene);
 
 // Per-thread working memory for RenderGroundTruth.
 struct GroundTruthScratch {

@@ -15,12 +15,14 @@ fail() {
   exit 1
 }
 
-mkdir -p "$work/bin"
+# As the install rules lay it out: the launcher in bin/, the viewer in libexec/veltrane/.
+mkdir -p "$work/bin" "$work/libexec/veltrane"
 cp "$launcher_built" "$work/bin/veltrane-scene"
-cat >"$work/bin/veltrane" <<'FAKE'
+cat >"$work/libexec/veltrane/veltrane" <<'FAKE'
 #!/bin/sh
 echo "viewer in $(pwd -P)"
 FAKE
+chmod +x "$work/libexec/veltrane/veltrane"
 # The fake baker: "bake --out DIR --model FILE"; refuses a file that holds "broken".
 cat >"$work/bin/veltrane-tool" <<'FAKE'
 #!/bin/sh

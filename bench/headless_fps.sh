@@ -5,12 +5,18 @@
 #
 #   bench/headless_fps.sh [BUILD_DIR] [RUNS]
 #
-# Prints every run's rate, the median of RUNS runs (default 5) of each, and the runner's median
+# Prints every run's rate, the median of RUNS runs (default 7) of each, and the runner's median
 # as a share of the viewer's.
+#
+# Like for like: both measure the same 100 frames with the same clock (the "p" benchmark's, which
+# waits for the last frame to finish), and both are warm when it starts: the viewer has drawn
+# frames for two seconds before "p" is pressed (about 100 on llvmpipe), the runner draws 100
+# frames first (--frames 100). A runner measured from its first frame pays for the driver's
+# first compilations of each program's variants inside its 100 frames.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "${1:-build}" && pwd)
-runs=${2:-5}
+runs=${2:-7}
 
 cmake --build "$build" -j"$(nproc)" --target veltrane veltrane-headless veltrane-tool >/dev/null
 . scripts/viewer_benchmark.bash
@@ -27,7 +33,7 @@ median() { sort -g | awk '{ a[NR] = $1 } END { printf "%.1f\n", (NR % 2) ? a[(NR
 viewer=() runner=()
 for i in $(seq 1 "$runs"); do
   v=$(viewer_benchmark "$build/veltrane" "$run" "$work/viewer")
-  r=$(headless_benchmark "$build/veltrane-headless" "$run" "$work/runner")
+  r=$(headless_benchmark "$build/veltrane-headless" "$run" "$work/runner" "" --frames 100)
   echo "run $i: viewer (GLX, Xvfb) ${v:-none} fps, veltrane-headless (EGL) ${r:-none} fps"
   viewer+=("${v:-0}") runner+=("${r:-0}")
 done

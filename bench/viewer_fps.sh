@@ -11,8 +11,10 @@
 #   - the fetch cost alone (bench_relight_fetch: five quads of five lookups, with and without
 #     the lookups), and the frame against that floor (constant frame + fetch cost);
 #   - a scaling table: 256, 512 and 1024 square at N = 25, and N = 5, 10, 25 at 512 x 512
-#     (small bakes, made once under BUILD_DIR/bench-runs/);
-#   - veltrane-timed's time per pass and to the first frame, and the peak resident memory.
+#     (small bakes, made once under BUILD_DIR/bench-runs/), each N = 25 size against its own
+#     floor (its constant frame plus its fetch cost);
+#   - veltrane-timed's time per pass, to the first frame (with the time of each start-up step,
+#     and at 1024 x 1024), and the peak resident memory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$PWD
@@ -41,11 +43,16 @@ for config in 256:25 1024:25 512:5 512:10; do
   size=${config%:*} centres=${config#*:}
   bake_once "$runs_dir/${size}-${centres}" --resolution "$size" "$size" --centers "$centres" --samples 60
 done
-# The default run with the constant relighting program in place of the real one.
-constant=$runs_dir/constant
-rm -rf "$constant"
-cp -r "$run" "$constant"
-"$tool" pack "$source_dir/bench/constant_relight.cg" "$constant/shader/dir/lightmap_relitdir16.cgz" >/dev/null
+# constant_copy RUN_DIR NAME: a copy of the run with the constant relighting program in place of
+# the real one (everything of the frame but the coefficient fetches); prints its directory.
+constant_copy() {
+  local copy=$runs_dir/$2
+  rm -rf "$copy"
+  cp -r "$1" "$copy"
+  "$tool" pack "$source_dir/bench/constant_relight.cg" "$copy/shader/dir/lightmap_relitdir16.cgz" >/dev/null
+  echo "$copy"
+}
+constant=$(constant_copy "$run" constant)
 
 unset DISPLAY
 . scripts/xvfb.sh
@@ -96,15 +103,26 @@ awk -v f="$frame" -v c="$floor_frame" -v k="$cost512" 'BEGIN {
   printf "frame against the floor (constant frame + fetch cost = %.1f ms): %.2f x\n", floor, (1000 / f) / floor
 }'
 
-echo "scaling (median of 3 runs each, every frame relit):"
-echo "| size | N | fps | ms per frame | fetch cost alone (ms) |"
-echo "|---|---|---|---|---|"
+echo "scaling (median of 3 runs each, every frame relit; the floor is the frame with the constant"
+echo "relighting program at that size plus the fetch cost alone):"
+echo "| size | N | fps | ms per frame | constant frame (ms) | fetch cost alone (ms) | floor (ms) | frame / floor |"
+echo "|---|---|---|---|---|---|---|---|"
 for config in 256:25 512:25 1024:25 512:5 512:10; do
   size=${config%:*} centres=${config#*:}
   if [ "$config" = 512:25 ]; then rate=$frame; else rate=$(median_fps "$runs_dir/${size}-${centres}" 3); fi
-  cost=-
-  [ "$centres" = 25 ] && cost=$(fetch_cost "$size")
-  echo "| $size x $size | $centres | $rate | $(ms "$rate") | $cost |"
+  constant_ms=- cost=- floor=- ratio=-
+  if [ "$centres" = 25 ]; then
+    if [ "$size" = 512 ]; then
+      constant_rate=$floor_frame
+    else
+      constant_rate=$(median_fps "$(constant_copy "$runs_dir/${size}-${centres}" "constant-$size")" 3)
+    fi
+    constant_ms=$(ms "$constant_rate")
+    cost=$(fetch_cost "$size")
+    floor=$(awk -v c="$constant_ms" -v k="$cost" 'BEGIN { printf "%.1f", c + k }')
+    ratio=$(awk -v f="$(ms "$rate")" -v l="$floor" 'BEGIN { printf "%.2f x", f / l }')
+  fi
+  echo "| $size x $size | $centres | $rate | $(ms "$rate") | $constant_ms | $cost | $floor | $ratio |"
 done
 
 benchmark_once "$build/veltrane-timed" "$run" >/dev/null
@@ -114,4 +132,10 @@ wall=$(sed -n "s/^pass times (wall clock between glFinish calls, median ms per f
 echo "per pass, median ms per frame (veltrane-timed, GL_TIME_ELAPSED): $passes"
 echo "per pass, median ms per frame (veltrane-timed, wall clock between glFinish calls): $wall"
 echo "start to first frame (veltrane-timed): $first s"
+echo "start-up steps (veltrane-timed, seconds):"
+sed -n '/^start-up steps/,/^[^ ]/{/^  /p}' "$work/viewer.err"
+if [ -d "$runs_dir/1024-25" ]; then
+  benchmark_once "$build/veltrane-timed" "$runs_dir/1024-25" >/dev/null
+  echo "start to first frame at 1024 x 1024 (veltrane-timed): $(sed -n 's/^first frame after \(.*\) s$/\1/p' "$work/viewer.err") s"
+fi
 echo "peak resident memory (VmHWM): $hwm kB"

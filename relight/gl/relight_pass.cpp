@@ -55,8 +55,16 @@ void RenderRelightGroup(const float* kernel, int first, int end) {
   cgGLBindProgram(relight_program);
 
   BindNearestSamplers(relight_map_param);
-  float w = static_cast<float>(refer_width);
-  float h = static_cast<float>(refer_height);
+  DrawFullTargetQuad();
+  UnbindNearestSamplers(relight_map_param);
+
+  for (int s = 0; s < kMapsPerPass; ++s) cgGLDisableTextureParameter(relight_map_param[s]);
+  cgGLDisableProfile(fragment_profile);
+}
+
+void DrawFullTargetQuad() {
+  const float w = static_cast<float>(refer_width);
+  const float h = static_cast<float>(refer_height);
   glBegin(GL_QUADS);
   glTexCoord2f(0.0f, 0.0f);
   glVertex2f(-1.0f, -1.0f);
@@ -67,10 +75,6 @@ void RenderRelightGroup(const float* kernel, int first, int end) {
   glTexCoord2f(0.0f, h);
   glVertex2f(-1.0f, 1.0f);
   glEnd();
-  UnbindNearestSamplers(relight_map_param);
-
-  for (int s = 0; s < kMapsPerPass; ++s) cgGLDisableTextureParameter(relight_map_param[s]);
-  cgGLDisableProfile(fragment_profile);
 }
 
 void ShaderCgRelightDir(const float light_color[3], const Vec4& light_direction) {

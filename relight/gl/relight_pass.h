@@ -43,3 +43,8 @@ void ShaderCgRelightDir(const float light_color[3], const Vec4& light_direction)
 // get coefficient map 0, kernel value 0 and the flag 0.0) and draws the quad over the whole
 // target. Called between BeginCapture and EndCapture of the group's target.
 void RenderRelightGroup(const float* kernel, int first, int end);
+
+// The quad over the whole target, (-1, -1) to (1, 1) under identity matrices, with texture
+// coordinates 0 .. refer_width and 0 .. refer_height: one fragment per texel, each looking up
+// its own texel of the rectangle maps.
+void DrawFullTargetQuad();

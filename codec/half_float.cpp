@@ -3,6 +3,7 @@
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
 #include <immintrin.h>
 #define VELTRANE_HAVE_F16C_PATH 1
 #endif
@@ -57,8 +58,19 @@ __attribute__((target("f16c,avx"))) void FloatsToHalfBitsF16c(const float* in, s
   for (; i < count; ++i) out[i * out_stride] = FloatToHalfBits(in[i]);
 }
 
+// F16C and AVX on the processor (CPUID leaf 1), and the AVX registers' state saved by the
+// operating system (OSXSAVE, then XCR0's SSE and AVX bits): what the VEX-encoded conversion
+// instructions need.
 bool HaveF16c() {
-  static const bool have = __builtin_cpu_supports("f16c") && __builtin_cpu_supports("avx");
+  static const bool have = [] {
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0) return false;
+    constexpr unsigned kOsxsave = 1u << 27, kAvx = 1u << 28, kF16c = 1u << 29;
+    if ((ecx & (kOsxsave | kAvx | kF16c)) != (kOsxsave | kAvx | kF16c)) return false;
+    unsigned xcr0_low = 0, xcr0_high = 0;
+    __asm__("xgetbv" : "=a"(xcr0_low), "=d"(xcr0_high) : "c"(0));
+    return (xcr0_low & 6u) == 6u;
+  }();
   return have;
 }
 

@@ -1,8 +1,6 @@
 // Feeds arbitrary bytes to the object file's reader, both from memory and through a file of
 // their own (whose size check runs before the body is read). Whatever is accepted must be a
 // consistent mesh that encodes and reads back the same.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -22,16 +20,7 @@ std::string g_path;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   veltrane::fuzz::PrepareHarness();
-  for (const char* dir : {"/dev/shm", "/tmp"}) {
-    std::string candidate = std::string(dir) + "/veltrane-fuzz-object-XXXXXX";
-    const int fd = mkstemp(&candidate[0]);
-    if (fd < 0) continue;
-    close(fd);
-    g_path = candidate;
-    break;
-  }
-  if (g_path.empty()) std::abort();
-  std::atexit([] { std::remove(g_path.c_str()); });
+  g_path = veltrane::fuzz::ScratchFile("object");
   return 0;
 }
 
@@ -56,10 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else if (why.empty()) {
     std::abort();
   }
-  FILE* f = std::fopen(g_path.c_str(), "wb");
-  if (!f) std::abort();
-  std::fwrite(data, 1, size, f);
-  std::fclose(f);
+  veltrane::fuzz::WriteScratchFile(g_path, data, size);
   veltrane::ObjectMesh from_file;
   if (veltrane::ReadObjectFile(g_path, &from_file, nullptr, &why) != accepted) std::abort();
   return 0;

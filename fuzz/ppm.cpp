@@ -1,7 +1,5 @@
 // Feeds arbitrary bytes to ReadPPM through a file of their own. Fatal faults unwind back to
 // the harness instead of ending the process; the reader's messages go to /dev/null.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -20,25 +18,12 @@ std::string g_path;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   veltrane::fuzz::PrepareHarness();
-  // A file in memory where there is /dev/shm: writing each input is then cheap.
-  for (const char* dir : {"/dev/shm", "/tmp"}) {
-    std::string candidate = std::string(dir) + "/veltrane-fuzz-ppm-XXXXXX";
-    const int fd = mkstemp(&candidate[0]);
-    if (fd < 0) continue;
-    close(fd);
-    g_path = candidate;
-    break;
-  }
-  if (g_path.empty()) std::abort();
-  std::atexit([] { std::remove(g_path.c_str()); });
+  g_path = veltrane::fuzz::ScratchFile("ppm");
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FILE* f = std::fopen(g_path.c_str(), "wb");
-  if (!f) std::abort();
-  std::fwrite(data, 1, size, f);
-  std::fclose(f);
+  veltrane::fuzz::WriteScratchFile(g_path, data, size);
   unsigned char* pixels = nullptr;
   int width = -1, height = -1;
   try {

@@ -5,19 +5,11 @@
 #include <cmath>
 #include <cstdint>
 #include <unordered_map>
-#include <unordered_set>
+
+#include "scene/vertex_clustering.h"
 
 namespace veltrane {
 namespace {
-
-struct TripleHash {
-  size_t operator()(const std::array<uint32_t, 3>& t) const {
-    uint64_t h = t[0] * 0x9e3779b97f4a7c15ull;
-    h ^= t[1] + 0x7f4a7c159e3779b9ull + (h << 6) + (h >> 2);
-    h ^= t[2] + 0x94d049bb133111ebull + (h << 6) + (h >> 2);
-    return static_cast<size_t>(h);
-  }
-};
 
 ObjectMesh Cluster(const ObjectMesh& mesh, const ObjectBounds& b, double cell) {
   const size_t vertices = mesh.VertexCount();
@@ -26,11 +18,11 @@ ObjectMesh Cluster(const ObjectMesh& mesh, const ObjectBounds& b, double cell) {
   std::vector<uint32_t> cluster(vertices);
   std::vector<double> sums;  // position x, y, z, normal x, y, z per cluster
   std::vector<uint32_t> counts;
+  const double kCorner[3] = {0.0, 0.0, 0.0};
   for (size_t v = 0; v < vertices; ++v) {
-    uint64_t key = 0;
-    for (int i = 0; i < 3; ++i) {
-      key = key << 21 | (static_cast<uint64_t>((mesh.positions[3 * v + i] - b.min[i]) / cell) & 0x1fffff);
-    }
+    // Offsets from the box's corner in single precision, as the positions are.
+    const uint64_t key = GridCellKey(mesh.positions[3 * v] - b.min[0], mesh.positions[3 * v + 1] - b.min[1],
+                                     mesh.positions[3 * v + 2] - b.min[2], kCorner, cell);
     const auto inserted = ids.emplace(key, static_cast<uint32_t>(counts.size()));
     if (inserted.second) {
       sums.resize(sums.size() + 6, 0.0);
@@ -61,14 +53,11 @@ ObjectMesh Cluster(const ObjectMesh& mesh, const ObjectBounds& b, double cell) {
       out.normals[3 * c + i] = length > 0.0 ? static_cast<float>(n[i] / length) : (i == 1 ? 1.0f : 0.0f);
     }
   }
-  std::unordered_set<std::array<uint32_t, 3>, TripleHash> seen;
+  ClusteredTriangles kept;
   for (size_t t = 0; t < mesh.TriangleCount(); ++t) {
     const std::array<uint32_t, 3> c = {cluster[mesh.indices[3 * t]], cluster[mesh.indices[3 * t + 1]],
                                        cluster[mesh.indices[3 * t + 2]]};
-    if (c[0] == c[1] || c[1] == c[2] || c[0] == c[2]) continue;
-    std::array<uint32_t, 3> key = c;
-    std::sort(key.begin(), key.end());
-    if (!seen.insert(key).second) continue;
+    if (!kept.Keep(c)) continue;
     out.indices.insert(out.indices.end(), c.begin(), c.end());
   }
   return out;

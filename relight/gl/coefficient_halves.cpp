@@ -134,8 +134,7 @@ void DecodeRawCoefficients(const char* path, const HalfCoefficientMaps& maps) {
     std::fprintf(stderr, "[LoadUncompressRbfData] Cannot open %s\n", path);
     veltrane::FatalExit(1);
   }
-  const RbfChannelPlanes planes(maps.count(), maps.width(), maps.height());
-  CheckRawRbfFileSize(path, planes);
+  RefuseShortRawFile(file.get(), path, RbfChannelPlanes(maps.count(), maps.width(), maps.height()));
 
   constexpr size_t kBatch = size_t{1} << 18;
   HeapPtr<float> batch(HeapAlloc<float>(kBatch));
@@ -154,8 +153,6 @@ void DecodeRawCoefficients(const char* path, const HalfCoefficientMaps& maps) {
 }
 
 void DecodeDctCoefficients(const char* path, const HalfCoefficientMaps& maps, int threads) {
-  const RbfChannelPlanes planes(maps.count(), maps.width(), maps.height());
-  CheckDctRbfFileSize(path, planes);
   FilePtr file(std::fopen(path, "rb"));
   if (!file) {
     std::printf("can't out the dct_compressed file\n");

@@ -42,7 +42,9 @@ class HalfCoefficientMaps {
 void DecodeRawCoefficients(const char* path, const HalfCoefficientMaps& maps);
 
 // Fills maps from a compressed coefficient file (a DctImage whose samples begin with the same
-// values as the raw file), decoding its rows on `threads` threads (one per core when 0).
+// values as the raw file), decoding its rows on `threads` threads (one per core when 0). Its
+// dimension line is expected to have passed CheckDctRbfFileSize already (before anything of
+// the maps' size was allocated); a file that decodes to too few samples is refused all the same.
 void DecodeDctCoefficients(const char* path, const HalfCoefficientMaps& maps, int threads);
 
 // Writes run floats of sample `first` of the coefficient sequence (the raw file's order) into

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 
 class RelightDescription;
 
@@ -52,6 +53,9 @@ void CheckCoefficientFileCapacity(const char* encoded_name, int width, int heigh
 // cannot be opened or read as said is let through.
 void CheckRawRbfFileSize(const char* path, const RbfChannelPlanes& planes);
 void CheckDctRbfFileSize(const char* path, const RbfChannelPlanes& planes);
+
+// The same refusal of a raw file on its open stream, which is left at the file's start.
+void RefuseShortRawFile(FILE* file, const char* path, const RbfChannelPlanes& planes);
 
 // Refuses (message and FatalExit(1)) a compressed file at path that decodes to fewer samples
 // than needed.

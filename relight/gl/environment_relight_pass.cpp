@@ -110,34 +110,4 @@ bool PrepareEnvironmentRelightProgram() {
 
 void ForgetEnvironmentRelightProgram() { program = nullptr; }
 
-void ShaderCgRelightWeights(const float* rgb) {
-  const int n = srbf_center_count;
-  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  gluOrtho2D(0, 1, 0, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  glEnable(GL_TEXTURE_CUBE_MAP);
-  glEnable(GL_TEXTURE_RECTANGLE);
-
-  cgGLSetParameter1f(lightmap_width_param, static_cast<float>(refer_width));
-  cgGLSetParameter1f(lightmap_height_param, static_cast<float>(refer_height));
-  for (int g = 0; g < lightmap_count; ++g) {
-    const int first = g * maps_per_pass;
-    const int end = first + maps_per_pass < n ? first + maps_per_pass : n;
-    if (!rendertexture[g]->BeginCapture()) std::printf("Error in rendertexture->BeginCapture()\n");
-    VELTRANE_PASS_TIMER_BEGIN(veltrane::kRelightPass);
-    DrawGroup(rgb, first, end);
-    VELTRANE_PASS_TIMER_END(veltrane::kRelightPass);
-    if (!rendertexture[g]->EndCapture()) std::printf("Error in rendertexture->EndCapture()\n");
-  }
-
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-}
+void ShaderCgRelightWeights(const float* rgb) { RelightEveryTarget(DrawGroup, rgb); }

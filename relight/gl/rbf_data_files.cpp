@@ -22,8 +22,8 @@ size_t RawBytesNeeded(const RbfChannelPlanes& planes) {
 // Samples of a DctImage that holds the planes of the three channels one after the other.
 size_t DctSamplesNeeded(const RbfChannelPlanes& planes) { return RawBytesNeeded(planes) / 4; }
 
-// A file shorter than the maps it must hold would leave texels undefined: refuse it. Leaves
-// the stream at the start of the file.
+}  // namespace
+
 void RefuseShortRawFile(FILE* file, const char* path, const RbfChannelPlanes& planes) {
   const size_t needed = RawBytesNeeded(planes);
   long size = -1;
@@ -35,8 +35,6 @@ void RefuseShortRawFile(FILE* file, const char* path, const RbfChannelPlanes& pl
     veltrane::FatalExit(1);
   }
 }
-
-}  // namespace
 
 void CheckRawRbfFileSize(const char* path, const RbfChannelPlanes& planes) {
   FilePtr file(std::fopen(path, "rb"));

@@ -87,6 +87,20 @@ void ShaderCgRelightDir(const float light_color[3], const Vec4& light_direction)
     }
   }
 
+  // The light direction into the eye frame, where the centre directions are.
+  Vec4 p = {light_direction.x, light_direction.y, light_direction.z, 1.0f};
+  Vec4 e = {};
+  TransformLightEyeDir(p, e);
+  VecNormalize(e);
+  const float l[3] = {e.x, e.y, e.z};
+  EvaluateSrbfKernels(l, n, G_SRBF_evaluation);
+
+  cgGLSetParameter3f(relight_lightcolor_param, light_color[0], light_color[1], light_color[2]);
+  RelightEveryTarget(RenderRelightGroup, G_SRBF_evaluation);
+}
+
+void RelightEveryTarget(void (*draw_group)(const float* values, int first, int end), const float* values) {
+  const int n = srbf_center_count;
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   glClear(GL_COLOR_BUFFER_BIT);
 
@@ -100,24 +114,15 @@ void ShaderCgRelightDir(const float light_color[3], const Vec4& light_direction)
   glEnable(GL_TEXTURE_CUBE_MAP);
   glEnable(GL_TEXTURE_RECTANGLE);
 
-  // The light direction into the eye frame, where the centre directions are.
-  Vec4 p = {light_direction.x, light_direction.y, light_direction.z, 1.0f};
-  Vec4 e = {};
-  TransformLightEyeDir(p, e);
-  VecNormalize(e);
-  const float l[3] = {e.x, e.y, e.z};
-  EvaluateSrbfKernels(l, n, G_SRBF_evaluation);
-
-  cgGLSetParameter3f(relight_lightcolor_param, light_color[0], light_color[1], light_color[2]);
   cgGLSetParameter1f(lightmap_width_param, static_cast<float>(refer_width));
   cgGLSetParameter1f(lightmap_height_param, static_cast<float>(refer_height));
 
   for (int g = 0; g < lightmap_count; ++g) {
-    int first = g * maps_per_pass;
-    int end = first + maps_per_pass < n ? first + maps_per_pass : n;
+    const int first = g * maps_per_pass;
+    const int end = first + maps_per_pass < n ? first + maps_per_pass : n;
     if (!rendertexture[g]->BeginCapture()) std::printf("Error in rendertexture->BeginCapture()\n");
     VELTRANE_PASS_TIMER_BEGIN(veltrane::kRelightPass);
-    RenderRelightGroup(G_SRBF_evaluation, first, end);
+    draw_group(values, first, end);
     VELTRANE_PASS_TIMER_END(veltrane::kRelightPass);
     if (!rendertexture[g]->EndCapture()) std::printf("Error in rendertexture->EndCapture()\n");
   }

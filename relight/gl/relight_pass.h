@@ -48,3 +48,9 @@ void RenderRelightGroup(const float* kernel, int first, int end);
 // coordinates 0 .. refer_width and 0 .. refer_height: one fragment per texel, each looking up
 // its own texel of the rectangle maps.
 void DrawFullTargetQuad();
+
+// One relighting pass over every light-map target: clears, sets up the quad's matrices and the
+// light-map size, then for each group of maps_per_pass centres calls draw_group(values, first,
+// end) between the BeginCapture and EndCapture of the group's target, and restores the matrices.
+// The seed's light and the environments share it; only their group drawing differs.
+void RelightEveryTarget(void (*draw_group)(const float* values, int first, int end), const float* values);

@@ -5,19 +5,11 @@
 #include <cmath>
 #include <cstdint>
 #include <unordered_map>
-#include <unordered_set>
+
+#include "scene/vertex_clustering.h"
 
 namespace veltrane {
 namespace {
-
-struct TripleHash {
-  size_t operator()(const std::array<uint32_t, 3>& t) const {
-    uint64_t h = t[0] * 0x9e3779b97f4a7c15ull;
-    h ^= t[1] + 0x7f4a7c159e3779b9ull + (h << 6) + (h >> 2);
-    h ^= t[2] + 0x94d049bb133111ebull + (h << 6) + (h >> 2);
-    return static_cast<size_t>(h);
-  }
-};
 
 std::vector<Triangle3> ClusterOnce(const std::vector<Triangle3>& triangles, Vec3d origin, double cell) {
   std::unordered_map<uint64_t, uint32_t> ids;
@@ -25,13 +17,11 @@ std::vector<Triangle3> ClusterOnce(const std::vector<Triangle3>& triangles, Vec3
   std::vector<uint32_t> counts;
   std::vector<std::array<uint32_t, 3>> corners(triangles.size());
   ids.reserve(triangles.size());
+  const double grid_origin[3] = {origin.x, origin.y, origin.z};
   for (size_t t = 0; t < triangles.size(); ++t) {
     for (int c = 0; c < 3; ++c) {
       const Vec3d p = triangles[t][c];
-      const uint64_t i = static_cast<uint64_t>(std::floor((p.x - origin.x) / cell)) & 0x1fffff;
-      const uint64_t j = static_cast<uint64_t>(std::floor((p.y - origin.y) / cell)) & 0x1fffff;
-      const uint64_t k = static_cast<uint64_t>(std::floor((p.z - origin.z) / cell)) & 0x1fffff;
-      const auto inserted = ids.emplace(i | j << 21 | k << 42, static_cast<uint32_t>(sums.size()));
+      const auto inserted = ids.emplace(GridCellKey(p.x, p.y, p.z, grid_origin, cell), static_cast<uint32_t>(sums.size()));
       if (inserted.second) {
         sums.push_back({});
         counts.push_back(0);
@@ -42,13 +32,10 @@ std::vector<Triangle3> ClusterOnce(const std::vector<Triangle3>& triangles, Vec3
       corners[t][c] = id;
     }
   }
-  std::unordered_set<std::array<uint32_t, 3>, TripleHash> seen;
+  ClusteredTriangles kept;
   std::vector<Triangle3> out;
   for (const auto& t : corners) {
-    if (t[0] == t[1] || t[1] == t[2] || t[0] == t[2]) continue;
-    std::array<uint32_t, 3> key = t;
-    std::sort(key.begin(), key.end());
-    if (!seen.insert(key).second) continue;
+    if (!kept.Keep(t)) continue;
     Triangle3 triangle;
     for (int c = 0; c < 3; ++c) triangle[c] = sums[t[c]] * (1.0 / counts[t[c]]);
     out.push_back(triangle);

@@ -2,6 +2,8 @@
 """Mean absolute difference per channel of two PNG pictures of the same size, in 1/255 units.
 
   png_compare.py A.png B.png    prints "r g b max_abs differing_pixels width height"
+  png_compare.py A.png B.png W H X Y
+                                the same within the W x H region whose top left corner is (X, Y)
   png_compare.py --mean A.png   prints the mean of each channel (0..1), "r g b width height"
 
 Reads what codec/png_writer writes: 8-bit RGB, not interlaced, rows with filter type 0.
@@ -40,18 +42,31 @@ def read_png(path):
     return width, height, pixels
 
 
+def crop(width, height, pixels, w, h, x, y):
+    if w < 1 or h < 1 or x < 0 or y < 0 or x + w > width or y + h > height:
+        sys.exit(f"png_compare: region {w}x{h}+{x}+{y} is not inside {width}x{height}")
+    out = bytearray()
+    for row in range(y, y + h):
+        out += pixels[3 * (row * width + x):3 * (row * width + x + w)]
+    return w, h, out
+
+
 def main():
     if len(sys.argv) == 3 and sys.argv[1] == "--mean":
         w, h, a = read_png(sys.argv[2])
         means = [sum(a[c::3]) / (255.0 * w * h) for c in range(3)]
         print(" ".join(f"{m:.4f}" for m in means), w, h)
         return
-    if len(sys.argv) != 3:
-        sys.exit("usage: png_compare.py A.png B.png | --mean A.png")
+    if len(sys.argv) not in (3, 7):
+        sys.exit("usage: png_compare.py A.png B.png [W H X Y] | --mean A.png")
     wa, ha, a = read_png(sys.argv[1])
     wb, hb, b = read_png(sys.argv[2])
     if (wa, ha) != (wb, hb):
         sys.exit(f"png_compare: sizes differ: {wa}x{ha} and {wb}x{hb}")
+    if len(sys.argv) == 7:
+        region = [int(v) for v in sys.argv[3:7]]
+        wb, hb, b = crop(wa, ha, b, *region)
+        wa, ha, a = crop(wa, ha, a, *region)
     sums = [0, 0, 0]
     largest = 0
     differing = 0

@@ -5,18 +5,19 @@
 #
 #   bench/headless_fps.sh [BUILD_DIR] [RUNS]
 #
-# Prints every run's rate, the median of RUNS runs (default 7) of each, and the runner's median
-# as a share of the viewer's; on llvmpipe again with its rasteriser on the calling thread.
+# Prints every turn's two rates and their ratio, then the median of RUNS turns' ratios (default
+# 15) with its 90 % interval; on llvmpipe again with its rasteriser on the calling thread.
 #
 # Like for like: both measure the same 100 frames with the same clock (the "p" benchmark's, which
 # waits for the last frame to finish), and both are warm when it starts: the viewer has drawn
 # frames for two seconds before "p" is pressed (about 100 on llvmpipe), the runner draws 100
 # frames first (--frames 100). A runner measured from its first frame pays for the driver's
-# first compilations of each program's variants inside its 100 frames.
+# first compilations of each program's variants inside its 100 frames. Nothing else is started
+# while the frames are timed (scripts/viewer_benchmark.bash waits on the log without polling).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "${1:-build}" && pwd)
-runs=${2:-7}
+runs=${2:-15}
 
 cmake --build "$build" -j"$(nproc)" --target veltrane veltrane-headless veltrane-tool >/dev/null
 . scripts/viewer_benchmark.bash
@@ -29,19 +30,45 @@ start_xvfb_if_needed
 work=$(mktemp -d)
 trap 'rm -rf "$work"; kill ${VELTRANE_XVFB_PID:-} 2>/dev/null || true' EXIT
 
-median() { sort -g | awk '{ a[NR] = $1 } END { printf "%.1f\n", (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
-# turns LABEL: RUNS turns of the viewer and the runner, every rate and the medians.
+median() { sort -g | awk '{ a[NR] = $1 } END { printf "%.3f\n", (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
+# interval: the sorted values' 90 % confidence interval for their median, free of any assumed
+# distribution: from the k-th smallest to the k-th largest, k the largest count with
+# P(Binomial(n, 1/2) < k) <= 5 %.
+interval() {
+  sort -g | awk '{ a[NR] = $1 }
+    END { n = NR; p = 0.5 ^ n; c = 0; k = 0
+          for (i = 0; i < n; ++i) { c += p; if (c > 0.05) break; k = i + 1; p = p * (n - i) / (i + 1) }
+          if (k < 1) { print "none (too few turns)"; exit }
+          printf "%.3f to %.3f\n", a[k], a[n + 1 - k] }'
+}
+# turns LABEL: RUNS turns, each a viewer run and a runner run one after the other, the first of
+# the two alternating from turn to turn; prints every turn's rates and their ratio, then the
+# median ratio with its interval. The ratio is taken within a turn because this machine's speed
+# drifts by a fifth over minutes (memory bandwidth shared with other machines): two runs seconds
+# apart see nearly the same machine, two medians taken minutes apart do not.
 turns() {
-  local label=$1 viewer=() runner=() i v r vm rm
+  local label=$1 viewer=() runner=() ratios=() i v r q
   for i in $(seq 1 "$runs"); do
-    v=$(viewer_benchmark "$build/veltrane" "$run" "$work/viewer")
-    r=$(headless_benchmark "$build/veltrane-headless" "$run" "$work/runner" "" --frames 100)
-    echo "$label run $i: viewer (GLX, Xvfb) ${v:-none} fps, veltrane-headless (EGL) ${r:-none} fps"
-    viewer+=("${v:-0}") runner+=("${r:-0}")
+    if (( i % 2 )); then
+      v=$(viewer_benchmark "$build/veltrane" "$run" "$work/viewer")
+      r=$(headless_benchmark "$build/veltrane-headless" "$run" "$work/runner" "" --frames 100)
+    else
+      r=$(headless_benchmark "$build/veltrane-headless" "$run" "$work/runner" "" --frames 100)
+      v=$(viewer_benchmark "$build/veltrane" "$run" "$work/viewer")
+    fi
+    if [ -z "$v" ] || [ -z "$r" ]; then
+      echo "$label turn $i: viewer ${v:-none} fps, veltrane-headless ${r:-none} fps (left out)"
+      continue
+    fi
+    q=$(awk -v a="$r" -v b="$v" 'BEGIN { printf "%.3f", a / b }')
+    echo "$label turn $i: viewer (GLX, Xvfb) $v fps, veltrane-headless (EGL) $r fps, ratio $q"
+    viewer+=("$v") runner+=("$r") ratios+=("$q")
   done
-  vm=$(printf '%s\n' "${viewer[@]}" | median)
-  rm=$(printf '%s\n' "${runner[@]}" | median)
-  echo "$label median of $runs: viewer $vm fps, veltrane-headless $rm fps (runner / viewer = $(awk -v a="$rm" -v b="$vm" 'BEGIN { printf "%.3f", (b > 0) ? a / b : 0 }'))"
+  [ "${#ratios[@]}" -gt 0 ] || { echo "$label no turn gave both rates"; return 0; }
+  echo "$label medians of ${#ratios[@]} turns: viewer $(printf '%s\n' "${viewer[@]}" | median) fps," \
+       "veltrane-headless $(printf '%s\n' "${runner[@]}" | median) fps"
+  echo "$label runner / viewer, median of the turns' ratios: $(printf '%s\n' "${ratios[@]}" | median)" \
+       "(90 % interval $(printf '%s\n' "${ratios[@]}" | interval))"
 }
 turns "threaded:"
 echo "renderer: $(sed -n 's/^GL_RENDERER: //p' "$work/runner.out")"

@@ -5,8 +5,9 @@
 #
 # Starts PROGRAM in RUN_DIR with its standard output in LOG.out and its standard error in
 # LOG.err, waits for the window, saves a window dump (xwd) in SCREENSHOT when one is named,
-# presses "p", waits for the rate, records the peak resident memory (VmHWM, kB) in LOG.hwm and
-# quits with "q". Prints the rate in frames per second, or nothing when none came.
+# presses "p", waits for the rate (starting nothing while the frames are timed), records the
+# peak resident memory (VmHWM, kB) in LOG.hwm and quits with "q". Prints the rate in frames per
+# second, or nothing when none came.
 viewer_benchmark() {
   local program=$1 dir=$2 log=$3 shot=${4:-} pid window=
   (cd "$dir" && exec "$program") >"$log.out" 2>"$log.err" &
@@ -26,18 +27,20 @@ viewer_benchmark() {
   sleep 2
   [ -n "$shot" ] && { xwd -silent -id "$window" -out "$shot" 2>/dev/null || true; }
   xdotool mousemove --window "$window" 5 5 key --window "$window" p 2>/dev/null || true
-  for _ in $(seq 1 3000); do
-    grep -q ' fps$' "$log.err" && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  sleep 0.3
+  wait_for_line "$log.err" ' fps$' "$pid" || true
   awk '/^VmHWM/ { print $2 }' "/proc/$pid/status" >"$log.hwm" 2>/dev/null || true
   xdotool key --window "$window" q 2>/dev/null || true
   for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   grep ' fps$' "$log.err" | sed 's/^\.*//; s/ fps$//' | tail -1
+}
+
+# wait_for_line FILE PATTERN PID: waits until FILE has a line matching PATTERN (grep's basic
+# expression), true, or PID has ended without one, false. Nothing is started while it waits, so
+# a benchmark in PID shares the processor with no polling: tail sleeps on the file's changes.
+wait_for_line() {
+  grep -q -m1 -- "$2" < <(exec tail -n +1 -s 0.5 --pid="$3" -f "$1" 2>/dev/null)
 }
 
 # The same benchmark through veltrane-headless, with no window and no X display (EGL):
@@ -53,14 +56,14 @@ headless_benchmark() {
   local args=(--benchmark "$@")
   [ -n "$shot" ] && args+=(--screenshot "$shot")
   (cd "$dir" && exec env -u DISPLAY "$program" "${args[@]}") >"$log.out" 2>"$log.err" &
-  local pid=$! hwm=
-  while kill -0 "$pid" 2>/dev/null; do
-    hwm=$(awk '/^VmHWM/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
-    grep -q ' fps$' "$log.err" 2>/dev/null && break
-    sleep 0.1
-  done
+  local pid=$!
+  # The peak is read as the benchmark begins (start-up's decoding is the peak; the benchmark's
+  # frames allocate nothing), so nothing runs beside the timed frames.
+  : >"$log.hwm"
+  if wait_for_line "$log.err" '^Performing benchmarking' "$pid"; then
+    awk '/^VmHWM/ { print $2 }' "/proc/$pid/status" >"$log.hwm" 2>/dev/null || true
+  fi
   wait "$pid" 2>/dev/null || true
-  echo "$hwm" >"$log.hwm"
   grep ' fps$' "$log.err" | sed 's/^\.*//; s/ fps$//' | tail -1
 }
 

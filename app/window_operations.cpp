@@ -18,6 +18,7 @@ WindowOperations GlutWindowOperations() {
 }
 
 void SetWindowOperations(const WindowOperations& operations) { g_operations = operations; }
+WindowOperations CurrentWindowOperations() { return g_operations; }
 
 int GetCurrentWindow() { return g_operations.get_current(); }
 void SetCurrentWindow(int id) { g_operations.set_current(id); }

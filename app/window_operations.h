@@ -14,6 +14,8 @@ WindowOperations GlutWindowOperations();
 
 // Replaces the operations (all four must be given); GLUT's until then.
 void SetWindowOperations(const WindowOperations& operations);
+// The operations in use, for a caller that wraps them and puts them back.
+WindowOperations CurrentWindowOperations();
 
 int GetCurrentWindow();
 void SetCurrentWindow(int id);

@@ -11,6 +11,7 @@
 
 #include "app/display.h"
 #include "app/globals.h"
+#include "app/window_operations.h"
 #include "relight/gl/coefficient_maps.h"
 #include "relight/gl/relight_pass.h"
 #include "support/gl_test_window.h"
@@ -40,11 +41,10 @@ extern "C" void GLAPIENTRY glBindTexture(GLenum target, GLuint texture) {
   real(target, texture);
 }
 
-extern "C" void glXSwapBuffers(struct _XDisplay* display, unsigned long drawable) {
-  using Real = void (*)(struct _XDisplay*, unsigned long);
-  static Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
+WindowOperations g_window_operations;
+void CountingSwap() {
   ++g_swaps;
-  real(display, drawable);
+  g_window_operations.swap_buffers();
 }
 
 namespace veltrane::test {
@@ -125,6 +125,10 @@ TEST_F(ViewerSceneTest, FailingRefractionCaptureIsReportedEveryFrameWhileFramesG
   platform.fail = "MakeCurrent";
 
   g_swaps = 0;
+  g_window_operations = CurrentWindowOperations();
+  WindowOperations counting = g_window_operations;
+  counting.swap_buffers = &CountingSwap;
+  SetWindowOperations(counting);
   testing::internal::CaptureStdout();
   {
     // The fake's texture name is none of GL's: the driver refuses to bind it for refraction.
@@ -132,6 +136,7 @@ TEST_F(ViewerSceneTest, FailingRefractionCaptureIsReportedEveryFrameWhileFramesG
     for (int frame = 0; frame < 3; ++frame) Display();
   }
   const std::string out = testing::internal::GetCapturedStdout();
+  SetWindowOperations(g_window_operations);
   delete angelfrag_rendertexture;
   angelfrag_rendertexture = real_capture;
 

@@ -132,6 +132,8 @@ bool EnsureGlWindow() {
 
 int GlTestWindowId() { return g_window; }
 
+bool GlTestWindowIsEgl() { return UseEgl(); }
+
 void PinGlDriverModules() { dl_iterate_phdr(&PinDriverModule, nullptr); }
 
 ExpectedGlErrors::ExpectedGlErrors() : before_(veltrane::GlDebugErrorCount()) { ++g_expecting; }

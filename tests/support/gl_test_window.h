@@ -19,6 +19,8 @@ bool EnsureGlWindow();
 
 // The freeglut window id of that window.
 int GlTestWindowId();
+// True when the window is the EGL stand-in (VELTRANE_TEST_GL=egl): no GLUT, no X server.
+bool GlTestWindowIsEgl();
 
 // Keeps the GL driver modules loaded so far loaded until the process ends: the driver is
 // unloaded at exit before LeakSanitizer looks, and its own allocations would then have no module

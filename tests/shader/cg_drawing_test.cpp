@@ -2,9 +2,13 @@
 // parameters on their own units, and a second GL context with stages of its own.
 #include "cg_test_fixture.h"
 #include "common/gl_context_events.h"
+#include "render/egl_context.h"
 #include "shader/cg_objects.h"
+#include "support/gl_test_window.h"
 
 // After GoogleTest: Xlib's macros (None, Bool, ...) clash with its names.
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
 #include <GL/glx.h>
 
 namespace veltrane::test {
@@ -77,6 +81,84 @@ TEST_F(CgDrawingTest, TextureParametersSampleTheirTextureOnTheirOwnUnit) {
   glDeleteTextures(3, textures);
 }
 
+// A second GL context sharing objects with the window's, made and destroyed as the render
+// targets' platforms do: on the window's drawable under GLX; under EGL with no surface, drawing
+// into a small framebuffer of its own (framebuffers are not shared between contexts).
+class SecondContext {
+ public:
+  bool Create() {
+    if (GlTestWindowIsEgl()) {
+      egl_display_ = eglGetCurrentDisplay();
+      egl_window_ = eglGetCurrentContext();
+      EGLint config_id = 0;
+      eglQueryContext(egl_display_, egl_window_, EGL_CONFIG_ID, &config_id);
+      EGLConfig config = EGL_NO_CONFIG_KHR;
+      EGLint count = 0;
+      const EGLint wanted[] = {EGL_CONFIG_ID, config_id, EGL_NONE};
+      if (config_id != 0) eglChooseConfig(egl_display_, wanted, &config, 1, &count);
+      egl_second_ = CreateCompatibilityContext(egl_display_, config, egl_window_);
+      return egl_second_ != EGL_NO_CONTEXT;
+    }
+    glx_display_ = glXGetCurrentDisplay();
+    glx_drawable_ = glXGetCurrentDrawable();
+    glx_window_ = glXGetCurrentContext();
+    int config_id = 0;
+    glXQueryContext(glx_display_, glx_window_, GLX_FBCONFIG_ID, &config_id);
+    const int attributes[] = {GLX_FBCONFIG_ID, config_id, 0};
+    int count = 0;
+    GLXFBConfig* configs = glXChooseFBConfig(glx_display_, DefaultScreen(glx_display_), attributes, &count);
+    if (configs == nullptr || count == 0) return false;
+    glx_second_ = glXCreateNewContext(glx_display_, configs[0], GLX_RGBA_TYPE, glx_window_, True);
+    XFree(configs);
+    return glx_second_ != nullptr;
+  }
+
+  void MakeCurrent() {
+    if (glx_second_ != nullptr) {
+      glXMakeCurrent(glx_display_, glx_drawable_, glx_second_);
+      return;
+    }
+    eglMakeCurrent(egl_display_, EGL_NO_SURFACE, EGL_NO_SURFACE, egl_second_);
+    glGenRenderbuffers(1, &colour_);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, 8, 8);
+    glGenFramebuffers(1, &framebuffer_);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+  }
+
+  // Makes the window's context current again and destroys this one.
+  void Destroy() {
+    if (glx_second_ != nullptr) {
+      glXMakeCurrent(glx_display_, glx_drawable_, glx_window_);
+      glXDestroyContext(glx_display_, glx_second_);
+      NotifyGlContextDestroyed(glx_second_);
+      glx_second_ = nullptr;
+      return;
+    }
+    if (egl_second_ == EGL_NO_CONTEXT) return;
+    glDeleteFramebuffers(1, &framebuffer_);
+    glDeleteRenderbuffers(1, &colour_);
+    eglMakeCurrent(egl_display_, EGL_NO_SURFACE, EGL_NO_SURFACE, egl_window_);
+    eglDestroyContext(egl_display_, egl_second_);
+    NotifyGlContextDestroyed(egl_second_);
+    egl_second_ = EGL_NO_CONTEXT;
+  }
+
+  ~SecondContext() { Destroy(); }
+
+ private:
+  Display* glx_display_ = nullptr;
+  GLXDrawable glx_drawable_ = 0;
+  GLXContext glx_window_ = nullptr;
+  GLXContext glx_second_ = nullptr;
+  EGLDisplay egl_display_ = EGL_NO_DISPLAY;
+  EGLContext egl_window_ = EGL_NO_CONTEXT;
+  EGLContext egl_second_ = EGL_NO_CONTEXT;
+  GLuint framebuffer_ = 0;
+  GLuint colour_ = 0;
+};
+
 TEST_F(CgDrawingTest, EachGlContextHasItsOwnStages) {
   CGprogram program = Program(fragment_, kScaleColour);
   CGparameter scale = cgGetNamedParameter(program, "scale");
@@ -85,20 +167,10 @@ TEST_F(CgDrawingTest, EachGlContextHasItsOwnStages) {
   cgGLBindProgram(program);
   EXPECT_NEAR(DrawQuadAndRead(1, 1, 0.5f, 0.5f, 0.5f).g, 0.0f, 0.01);
 
-  // A second context on the window's drawable, sharing objects with the window's context.
-  Display* display = glXGetCurrentDisplay();
-  GLXDrawable drawable = glXGetCurrentDrawable();
-  GLXContext window = glXGetCurrentContext();
-  int config_id = 0;
-  glXQueryContext(display, window, GLX_FBCONFIG_ID, &config_id);
-  const int attributes[] = {GLX_FBCONFIG_ID, config_id, 0};
-  int count = 0;
-  GLXFBConfig* configs = glXChooseFBConfig(display, DefaultScreen(display), attributes, &count);
-  ASSERT_TRUE(configs != nullptr && count > 0);
-  GLXContext second = glXCreateNewContext(display, configs[0], GLX_RGBA_TYPE, window, True);
-  XFree(configs);
-  ASSERT_NE(second, nullptr);
-  glXMakeCurrent(display, drawable, second);
+  // A second context sharing objects with the window's context.
+  SecondContext second;
+  ASSERT_TRUE(second.Create());
+  second.MakeCurrent();
 
   EXPECT_NEAR(DrawQuadAndRead(1, 1, 0.5f, 0.5f, 0.5f).g, 0.5f, 0.01);  // all fixed function
   cgGLEnableProfile(fragment_);
@@ -109,9 +181,7 @@ TEST_F(CgDrawingTest, EachGlContextHasItsOwnStages) {
   cgGLDisableProfile(fragment_);
 
   // The window's stage is still programmable, and bound again it uses the new value.
-  glXMakeCurrent(display, drawable, window);
-  glXDestroyContext(display, second);
-  NotifyGlContextDestroyed(second);
+  second.Destroy();
   cgGLBindProgram(program);
   Rgba p = DrawQuadAndRead(1, 1, 0.5f, 0.5f, 0.5f);
   EXPECT_NEAR(p.r, 0.0f, 0.01);

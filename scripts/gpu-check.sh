@@ -140,7 +140,8 @@ build=$repo/build-gpu
 jobs=$(nproc)
 if cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELTRANE_BENCH=OFF >"$out/cmake.log" 2>&1 &&
    cmake --build "$build" -j"$jobs" --target veltrane veltrane-headless veltrane-tool \
-     veltrane_app_tests veltrane_render_tests veltrane-picture-check veltrane-make-environment \
+     veltrane_app_tests veltrane_render_tests veltrane_shader_tests veltrane_relight_tests \
+     veltrane_headless_tests veltrane-picture-check veltrane-make-environment \
      >"$out/build.log" 2>&1; then
   say "built with $(c++ --version | head -1)"
 else
@@ -201,21 +202,16 @@ else
   tail -5 "$out/egl-start.err"
 fi
 
-step "EGL tests"
-if (cd "$build/tests" && env -u DISPLAY VELTRANE_TEST_GL=egl VELTRANE_SOURCE_DIR=$repo ./veltrane_app_tests \
-      --gtest_filter='ViewerStartupTest.*:FrameQueriesTest.*') >"$out/egl-app-tests.log" 2>&1; then
-  errors_in "app tests on EGL" "$out/egl-app-tests.log" &&
-    say "light-map equality and frame queries on EGL: passed"
-else
-  failed "app tests on EGL (see egl-app-tests.log)"
-fi
-if (cd "$build/tests" && env -u DISPLAY VELTRANE_TEST_GL=egl ./veltrane_render_tests \
-      --gtest_filter='GlxRenderTextureTest.*') >"$out/egl-render-tests.log" 2>&1; then
-  errors_in "render-target tests on EGL" "$out/egl-render-tests.log" &&
-    say "render targets on EGL: passed"
-else
-  failed "render-target tests on EGL (see egl-render-tests.log)"
-fi
+step "EGL tests (every GL test program, no X server)"
+for suite in app render shader relight headless; do
+  if (cd "$build/tests" && env -u DISPLAY VELTRANE_TEST_GL=egl VELTRANE_SOURCE_DIR=$repo \
+        "./veltrane_${suite}_tests") >"$out/egl-$suite-tests.log" 2>&1; then
+    errors_in "$suite tests on EGL" "$out/egl-$suite-tests.log" &&
+      say "$suite tests on EGL: $(grep -E '^\[ +(PASSED|SKIPPED) +\] [0-9]' "$out/egl-$suite-tests.log" | tr -s ' ' | tr '\n' ' ')"
+  else
+    failed "$suite tests on EGL (see egl-$suite-tests.log)"
+  fi
+done
 
 step "EGL start-up (seconds per step, three starts at 512 x 512 and one at 1024 x 1024)"
 for name in 512 512 512 1024; do

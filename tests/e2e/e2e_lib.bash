@@ -30,7 +30,9 @@ fail() {
 }
 
 # A private X server with GLX, so that tests running side by side do not share input focus.
+# Started once, below, for every test; the exit trap stops it.
 start_private_xvfb() {
+  [ -z "$E2E_XVFB_PID" ] || fail "start_private_xvfb: this test's X server runs already"
   local n=$((200 + RANDOM % 600))
   while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
   Xvfb ":${n}" -screen 0 1024x768x24 -nolisten tcp -noreset +extension GLX >"$E2E_WORK/xvfb.log" 2>&1 &

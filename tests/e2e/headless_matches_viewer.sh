@@ -21,7 +21,6 @@ run=$E2E_BUILD/e2e-run-512
   fi
 ) 9>"$E2E_BUILD/e2e-run-512.lock" || fail "baking the 512 x 512 run directory failed"
 
-start_private_xvfb
 for frames in 1 30; do
   (cd "$run" && env -u DISPLAY "$RUNNER" --frames "$frames" --screenshot "$E2E_WORK/egl-$frames.png") \
     >"$E2E_WORK/egl-$frames.out" 2>"$E2E_WORK/egl-$frames.err" || fail "veltrane-headless --frames $frames"

@@ -6,7 +6,6 @@
 . "$(dirname "$0")/e2e_lib.bash"
 models=/usr/share/assimp/models
 [ -d "$models" ] || fail "assimp's test models are not installed ($models)"
-start_private_xvfb
 
 bake() {  # bake NAME [--model FILE]: a small run directory in $E2E_WORK/NAME
   local name=$1

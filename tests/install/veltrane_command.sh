@@ -23,8 +23,10 @@ cat >"$prefix/libexec/veltrane/veltrane" <<'EOF'
 #!/bin/sh
 echo "viewer in $(pwd -P) with [$*]"
 EOF
+# Parses as the real one does: "--" ends the options, and a "-" word before it is one.
 cat >"$prefix/bin/veltrane-scene" <<'EOF'
 #!/bin/sh
+if [ "${1-}" = -- ]; then shift; else case "${1-}" in -*) echo "unknown option $1" >&2; exit 2 ;; esac; fi
 echo "veltrane-scene in $(pwd -P) with [$*]"
 EOF
 chmod +x "$prefix/libexec/veltrane/veltrane" "$prefix/bin/veltrane-scene"

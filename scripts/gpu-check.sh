@@ -253,6 +253,8 @@ if "$build/veltrane-make-environment" studio "$build/run-512/environment/studio.
       rate=$(headless_benchmark "$build/veltrane-headless" "$build/run-512" "$out/egl-light-${light##*/}-$i" "" \
                --light "$light")
       [ -n "$rate" ] || failed "no rate under --light $light (see egl-light-${light##*/}-$i.err)"
+      errors_in "benchmark under --light $light, run $i" "$out/egl-light-${light##*/}-$i.out" \
+        "$out/egl-light-${light##*/}-$i.err" || rate=
       light_rates[$light]="${light_rates[$light]:-}${rate:-none} "
     done
   done

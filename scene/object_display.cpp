@@ -70,10 +70,27 @@ ObjectMesh DisplayMesh(const ObjectMesh& mesh, size_t budget) {
   const ObjectBounds b = BoundsOf(mesh);
   double extent = 0.0;
   for (int i = 0; i < 3; ++i) extent = std::max(extent, static_cast<double>(b.max[i]) - b.min[i]);
-  for (double cell = extent / 128.0;; cell *= 1.4142135623730951) {
+  // Coarser cells until the copy fits. A cell so coarse that nothing is left (a small body far
+  // from a stray part, or many tiny separate triangles) sends the search back between the last
+  // cell that kept too much and that one; after 64 tries the smallest copy kept is drawn.
+  constexpr double kStep = 1.4142135623730951;
+  double too_fine = 0.0, too_coarse = 0.0;
+  ObjectMesh smallest = mesh;
+  double cell = extent / 128.0;
+  for (int tries = 0; tries < 64; ++tries) {
     ObjectMesh out = Cluster(mesh, b, cell);
-    if (out.TriangleCount() <= budget && out.TriangleCount() > 0) return out;
+    const size_t count = out.TriangleCount();
+    if (count > 0 && count <= budget) return out;
+    if (count > budget) {
+      too_fine = cell;
+      if (count < smallest.TriangleCount()) smallest = std::move(out);
+    } else {
+      too_coarse = cell;
+    }
+    if (too_coarse == 0.0) cell *= kStep;
+    else cell = too_fine > 0.0 ? std::sqrt(too_fine * too_coarse) : cell / (kStep * kStep * kStep * kStep);
   }
+  return smallest;
 }
 
 }  // namespace veltrane

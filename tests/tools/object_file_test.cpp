@@ -162,5 +162,22 @@ TEST(ObjectDisplay, ALargeObjectIsDrawnFromAClusteredCopyOfItsShape) {
   }
 }
 
+// A body far from a stray part: clustering coarse enough for the whole extent leaves nothing, so
+// the copy is looked for between that and the finer cells (this once never returned).
+TEST(ObjectDisplay, AStrayPartFarAwayStillGivesACopyWithinBudget) {
+  ObjectMesh mesh = Sphere(100);  // 20000 triangles round the origin
+  const uint32_t first = static_cast<uint32_t>(mesh.VertexCount());
+  for (float x : {1000.0f, 1000.001f, 1000.0f}) {
+    const float y = mesh.VertexCount() == first + 2 ? 0.001f : 0.0f;
+    mesh.positions.insert(mesh.positions.end(), {x, y, 0.0f});
+    mesh.normals.insert(mesh.normals.end(), {0.0f, 0.0f, 1.0f});
+  }
+  mesh.indices.insert(mesh.indices.end(), {first, first + 1, first + 2});
+  const ObjectMesh shown = DisplayMesh(mesh, 8000);
+  EXPECT_GT(shown.TriangleCount(), 0u);
+  EXPECT_LE(shown.TriangleCount(), 8000u);
+  for (uint32_t index : shown.indices) ASSERT_LT(index, shown.VertexCount());
+}
+
 }  // namespace
 }  // namespace veltrane

@@ -3,21 +3,9 @@
 #include <EGL/egl.h>
 #include <GL/glx.h>
 
-#include <cstring>
+#include "common/extension_list.h"
 
 namespace {
-
-// Whether the space-separated list holds the name as a whole word.
-bool HasExtension(const char* list, const char* name) {
-  if (list == nullptr) return false;
-  const size_t length = std::strlen(name);
-  for (const char* p = list; (p = std::strstr(p, name)) != nullptr; p += length) {
-    const bool starts = p == list || p[-1] == ' ';
-    const bool ends = p[length] == ' ' || p[length] == '\0';
-    if (starts && ends) return true;
-  }
-  return false;
-}
 
 template <typename F>
 F GlxProc(const char* name) {
@@ -47,14 +35,13 @@ NoSwapWait::NoSwapWait() {
   const GLXDrawable drawable = glXGetCurrentDrawable();
   if (glXGetCurrentContext() != nullptr && display != nullptr && drawable != 0) {
     const char* list = glXQueryExtensionsString(display, DefaultScreen(display));
-    if (HasExtension(list, "GLX_EXT_swap_control") &&
+    const auto get_mesa = GlxProc<GetSwapIntervalMesa>("glXGetSwapIntervalMESA");
+    if (veltrane::ExtensionListHas(list, "GLX_EXT_swap_control") &&
         GlxProc<SwapIntervalExt>("glXSwapIntervalEXT") != nullptr) {
       glXQueryDrawable(display, drawable, GLX_SWAP_INTERVAL_EXT, &old_interval_);
       how_ = kGlxExt;
-    } else if (HasExtension(list, "GLX_MESA_swap_control") &&
-               GlxProc<GetSwapIntervalMesa>("glXGetSwapIntervalMESA") != nullptr) {
-      old_interval_ =
-          static_cast<unsigned int>(GlxProc<GetSwapIntervalMesa>("glXGetSwapIntervalMESA")());
+    } else if (veltrane::ExtensionListHas(list, "GLX_MESA_swap_control") && get_mesa != nullptr) {
+      old_interval_ = static_cast<unsigned int>(get_mesa());
       how_ = kGlxMesa;
     }
     if (how_ != kNone) SetGlx(how_ == kGlxExt, 0);

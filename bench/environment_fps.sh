@@ -9,19 +9,21 @@ set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 runs=${2:-5}
 run=${3:-$build/run}
-image=$(mktemp --suffix=.exr)
-trap 'rm -f "$image"' EXIT
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../scripts/viewer_benchmark.bash"
+. "$here/median.bash"
+work=$(mktemp -d /tmp/veltrane-environment-fps-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+image=$work/studio.exr
 "$build/veltrane-make-environment" studio "$image" 1024
 declare -A rates
 for ((i = 0; i < runs; i++)); do
   for light in seed sky "$image"; do
-    rate=$(cd "$run" && "$build/veltrane-headless" --light "$light" --benchmark 2>&1 >/dev/null |
-           grep ' fps$' | sed 's/^\.*//; s/ fps$//' | tail -1)
+    rate=$(headless_benchmark "$build/veltrane-headless" "$run" "$work/run" "" --light "$light")
     key=$light; [ "$light" = "$image" ] && key=image
     rates[$key]="${rates[$key]:-} $rate"
   done
 done
-median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 seed=$(echo "${rates[seed]}" | median)
 sky=$(echo "${rates[sky]}" | median)
 img=$(echo "${rates[image]}" | median)

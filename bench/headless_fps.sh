@@ -21,6 +21,7 @@ runs=${2:-15}
 
 cmake --build "$build" -j"$(nproc)" --target veltrane veltrane-headless veltrane-tool >/dev/null
 . scripts/viewer_benchmark.bash
+. bench/median.bash
 run=$build/run
 bake_once "$build/veltrane-tool" "$run"
 
@@ -30,7 +31,6 @@ start_xvfb_if_needed
 work=$(mktemp -d)
 trap 'rm -rf "$work"; kill ${VELTRANE_XVFB_PID:-} 2>/dev/null || true' EXIT
 
-median() { sort -g | awk '{ a[NR] = $1 } END { printf "%.3f\n", (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 # interval: the sorted values' 90 % confidence interval for their median, free of any assumed
 # distribution: from the k-th smallest to the k-th largest, k the largest count with
 # P(Binomial(n, 1/2) < k) <= 5 %.
@@ -65,9 +65,9 @@ turns() {
     viewer+=("$v") runner+=("$r") ratios+=("$q")
   done
   [ "${#ratios[@]}" -gt 0 ] || { echo "$label no turn gave both rates"; return 0; }
-  echo "$label medians of ${#ratios[@]} turns: viewer $(printf '%s\n' "${viewer[@]}" | median) fps," \
-       "veltrane-headless $(printf '%s\n' "${runner[@]}" | median) fps"
-  echo "$label runner / viewer, median of the turns' ratios: $(printf '%s\n' "${ratios[@]}" | median)" \
+  echo "$label medians of ${#ratios[@]} turns: viewer $(printf '%s\n' "${viewer[@]}" | median %.3f) fps," \
+       "veltrane-headless $(printf '%s\n' "${runner[@]}" | median %.3f) fps"
+  echo "$label runner / viewer, median of the turns' ratios: $(printf '%s\n' "${ratios[@]}" | median %.3f)" \
        "(90 % interval $(printf '%s\n' "${ratios[@]}" | interval))"
 }
 turns "threaded:"

@@ -9,13 +9,15 @@ build=$(cd "${1:-build}" && pwd)
 turns=${2:-5}
 triangles=${3:-100000}
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../scripts/viewer_benchmark.bash"
+. "$here/median.bash"
 work=$(mktemp -d /tmp/veltrane-model-fps-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 python3 "$here/make_test_model.py" "$triangles" "$work/torus.stl"
 quick=(--samples 30 --fit fixed)
 "$build/veltrane-tool" bake --out "$work/angel" "${quick[@]}" >/dev/null
 "$build/veltrane-tool" bake --out "$work/model" --model "$work/torus.stl" "${quick[@]}" >/dev/null
-rate() { (cd "$work/$1" && "$build/veltrane-headless" --benchmark 2>&1 | sed -n 's/^\.*\([0-9.]*\) fps$/\1/p'); }
+rate() { headless_benchmark "$build/veltrane-headless" "$work/$1" "$work/$1-log" ""; }
 first() {  # seconds from start to the end of one frame
   local t0 t1
   t0=$(date +%s.%N)
@@ -29,9 +31,8 @@ for _ in $(seq 1 "$turns"); do
   rate angel >>"$work/angel.fps"
   rate model >>"$work/model.fps"
 done
-median() { sort -g "$1" | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-a=$(median "$work/angel.fps")
-m=$(median "$work/model.fps")
+a=$(median <"$work/angel.fps")
+m=$(median <"$work/model.fps")
 echo "angel: $a fps (median of $turns: $(tr '\n' ' ' <"$work/angel.fps"))"
 echo "torus of $triangles triangles: $m fps (median of $turns: $(tr '\n' ' ' <"$work/model.fps"))"
 awk -v m="$m" -v a="$a" 'BEGIN { printf "ratio: %.2f\n", m / a }'

@@ -25,23 +25,15 @@ cmake --build "$build" -j"$(nproc)" \
   --target veltrane veltrane-timed veltrane-tool bench_relight_fetch >/dev/null
 tool=$build/veltrane-tool
 
-# bake_once DIR ARGS...: a run directory, baked again only when the tool is newer.
-bake_once() {
-  local dir=$1
-  shift
-  if [ ! -f "$dir/.baked" ] || [ "$tool" -nt "$dir/.baked" ]; then
-    rm -rf "$dir"
-    "$tool" bake --out "$dir" "$@" >/dev/null
-    touch "$dir/.baked"
-  fi
-}
+. scripts/viewer_benchmark.bash
+. bench/median.bash
 run=$build/run
-bake_once "$run"
+bake_once "$tool" "$run"
 runs_dir=$build/bench-runs
 mkdir -p "$runs_dir"
 for config in 256:25 1024:25 512:5 512:10; do
   size=${config%:*} centres=${config#*:}
-  bake_once "$runs_dir/${size}-${centres}" --resolution "$size" "$size" --centers "$centres" --samples 60
+  bake_once "$tool" "$runs_dir/${size}-${centres}" --resolution "$size" "$size" --centers "$centres" --samples 60
 done
 # constant_copy RUN_DIR NAME: a copy of the run with the constant relighting program in place of
 # the real one (everything of the frame but the coefficient fetches); prints its directory.
@@ -60,12 +52,10 @@ start_xvfb_if_needed
 work=$(mktemp -d)
 trap 'rm -rf "$work"; kill ${VELTRANE_XVFB_PID:-} 2>/dev/null || true' EXIT
 
-. scripts/viewer_benchmark.bash
 # benchmark_once PROGRAM RUN_DIR: one viewer run; prints the fps, leaves stderr in
 # $work/viewer.err and the peak resident memory in $work/viewer.hwm.
 benchmark_once() { viewer_benchmark "$1" "$2" "$work/viewer"; }
 
-median() { sort -g | awk '{ a[NR] = $1 } END { printf "%.1f\n", (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 ms() { awk -v f="$1" 'BEGIN { printf "%.1f", 1000 / f }'; }
 
 # median_fps RUN_DIR COUNT [LABEL]: the median rate of COUNT runs; each run is printed when
@@ -77,7 +67,7 @@ median_fps() {
     [ -n "$label" ] && echo "$label run $i: $rate fps" >&2
     rates+=("$rate")
   done
-  printf '%s\n' "${rates[@]}" | median
+  printf '%s\n' "${rates[@]}" | median %.1f
 }
 
 renderer=$(glxinfo -B 2>/dev/null | sed -n 's/^OpenGL renderer string: //p')

@@ -22,12 +22,13 @@ double TurnFraction(double turn_deg) {
 }  // namespace
 
 bool EnvironmentLight::SetImage(const EnvironmentImage& env, const LobeGrid& grid) {
-  if (!image_.Build(env, grid)) return false;
+  const EnvironmentImage small = ToWeightGrid(env);  // resampled once, for the table and the exposure
+  if (!image_.Build(small, grid)) return false;
   grid_ = &grid;
   sky_ = false;
   n_ = grid.centre_count();
   double open[3];
-  OpenIrradiance(grid, ToWeightGrid(env), open);
+  OpenIrradiance(grid, small, open);
   image_open_ = Luminance(open[0], open[1], open[2]);
   exposure_ = Exposure(image_open_);
   return true;

@@ -5,7 +5,6 @@
 // the seed light does.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "relight/environment_weights.h"
@@ -25,9 +24,6 @@ class EnvironmentLight {
   bool SetImage(const EnvironmentImage& env, const LobeGrid& grid);
   // The built-in sky with its sun, tabulated over the day.
   bool SetSky(const LobeGrid& grid, double turbidity = kSkyTurbidity);
-
-  bool is_sky() const { return sky_; }
-  int centre_count() const { return n_; }
 
   // The phase of the motion, as a turn in degrees: for an image the turn about the vertical
   // axis; for the sky the time of day, a full turn running from sunrise (0) through noon (180)

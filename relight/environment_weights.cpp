@@ -1,6 +1,7 @@
 #include "relight/environment_weights.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "common/direction.h"
@@ -35,15 +36,18 @@ double CapMeanCosineAbove(double theta, double disc_radius) {
   // Midpoint rule over (psi, beta): psi from the cap's centre, beta round it; the cap point's
   // height is cos psi cos theta - sin psi cos beta sin theta.
   constexpr int kRings = 48, kSpokes = 96;
+  // The spokes' cosines are the same for every call (a table build makes thousands).
+  static const std::array<double, kSpokes> cos_beta = [] {
+    std::array<double, kSpokes> c{};
+    for (int j = 0; j < kSpokes; ++j) c[j] = std::cos(2.0 * kPi * (j + 0.5) / kSpokes);
+    return c;
+  }();
   double sum = 0.0, area = 0.0;
   const double ct = std::cos(theta), st = std::sin(theta);
   for (int i = 0; i < kRings; ++i) {
     const double psi = disc_radius * (i + 0.5) / kRings;
-    const double w = std::sin(psi);
-    for (int j = 0; j < kSpokes; ++j) {
-      const double beta = 2.0 * kPi * (j + 0.5) / kSpokes;
-      sum += w * std::max(0.0, std::cos(psi) * ct - std::sin(psi) * std::cos(beta) * st);
-    }
+    const double w = std::sin(psi), cos_psi = std::cos(psi);
+    for (int j = 0; j < kSpokes; ++j) sum += w * std::max(0.0, cos_psi * ct - w * cos_beta[j] * st);
     area += w * kSpokes;
   }
   return sum / area;
@@ -102,8 +106,7 @@ bool LobeGrid::Build(const SrbfLobes& lobes) {
     double lobe_theta = 0.0, factor = 0.0;
     RowLobe(theta, lobes.disc_radius, &lobe_theta, &factor);
     const double solid_angle = EnvironmentPixelSolidAngle(v, w, h);
-    open_[v] = solid_angle * (lobes.disc_radius > 0.0 ? CapMeanCosineAbove(theta, lobes.disc_radius)
-                                                      : std::max(0.0, std::cos(theta)));
+    open_[v] = solid_angle * CapMeanCosineAbove(theta, lobes.disc_radius);
     if (factor <= 0.0) continue;
     for (int k = 0; k < n_; ++k) {
       float* row = &values_[(static_cast<size_t>(v) * n_ + k) * w];

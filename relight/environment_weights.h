@@ -105,9 +105,6 @@ class EnvironmentWeights {
   // of one pixel column. False (and nothing built) when env is empty.
   bool Build(const EnvironmentImage& env, const LobeGrid& grid);
 
-  int centre_count() const { return n_; }
-  int steps() const { return steps_; }
-
   // rgb[3 k + c] = weight of centre k in channel c for the environment turned by turn_rad.
   void Evaluate(double turn_rad, float* rgb) const;
 

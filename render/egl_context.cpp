@@ -21,8 +21,10 @@ EGLContext CreateCompatibilityContext(EGLDisplay display, EGLConfig config, EGLC
                                    EGL_CONTEXT_MINOR_VERSION_KHR, 2,
                                    EGL_CONTEXT_OPENGL_PROFILE_MASK_KHR,
                                    EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT_KHR,
-                                   EGL_CONTEXT_FLAGS_KHR,
-                                   debug ? EGL_CONTEXT_OPENGL_DEBUG_BIT_KHR : 0,
+                                   // The flags only for a debug context: EGL 1.5 without
+                                   // EGL_KHR_create_context does not know the attribute.
+                                   debug ? EGL_CONTEXT_FLAGS_KHR : EGL_NONE,
+                                   EGL_CONTEXT_OPENGL_DEBUG_BIT_KHR,
                                    EGL_NONE};
       EGLContext context = eglCreateContext(display, config, share, attributes);
       if (context != EGL_NO_CONTEXT) return context;

@@ -1,5 +1,5 @@
-// EGL calls shared by the render platform's EGL side and the start-up of a display without a
-// window (egl_session.h).
+// The EGL context request of a display without a window (egl_session.h), and of tests that
+// need a second context beside it.
 #pragma once
 
 #include <EGL/egl.h>

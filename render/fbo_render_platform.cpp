@@ -245,7 +245,7 @@ PlatformHandle FboRenderPlatform::ObjectRoot(PlatformHandle context) const {
 
 const RenderExtensions& FboRenderPlatform::Extensions() {
   if (!capabilities_known_ && system_->CurrentContext() != 0) {
-    capabilities_ = QueryRenderCapabilities(true);
+    capabilities_ = QueryRenderCapabilities();
     capabilities_known_ = true;
   }
   return capabilities_;

@@ -4,9 +4,8 @@
 
 namespace veltrane {
 
-RenderExtensions QueryRenderCapabilities(bool context_current) {
+RenderExtensions QueryRenderCapabilities() {
   RenderExtensions ext;
-  if (!context_current) return ext;
 
   // The entry points are GLEW's: without glewInit they are missing, and so is everything here.
   const bool fbo = (GLEW_VERSION_3_0 || GLEW_ARB_framebuffer_object) &&

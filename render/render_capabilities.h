@@ -20,7 +20,7 @@
 
 namespace veltrane {
 
-// Needs a current context; everything false without one (`context_current` false).
-RenderExtensions QueryRenderCapabilities(bool context_current);
+// Needs a current context with GLEW's entry points loaded; without them everything is false.
+RenderExtensions QueryRenderCapabilities();
 
 }  // namespace veltrane

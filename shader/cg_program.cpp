@@ -36,37 +36,39 @@ bool ReadSourceFile(const char* path, std::string* source) {
 
 }  // namespace
 
-CGprogram cgCreateProgramFromFile(CGcontext context, CGenum program_type, const char* program_file,
-                                  CGprofile profile, const char* entry, const char** args) {
+namespace {
+
+// The checks both ways of making a program share: the stage of the profile (0 vertex, 1
+// fragment), or -1 with the error raised.
+int CheckedStage(CGcontext context, CGenum program_type, CGprofile profile) {
   if (!veltrane::cg::IsLiveContext(context)) {
     RaiseError(CG_INVALID_CONTEXT_HANDLE_ERROR);
-    return nullptr;
+    return -1;
   }
   if (program_type != CG_SOURCE) {
     RaiseError(CG_INVALID_ENUMERANT_ERROR);
-    return nullptr;
+    return -1;
   }
   int stage = veltrane::cg::StageOfProfile(profile);
   if (stage < 0) {
     RaiseError(CG_INVALID_PROFILE_ERROR);
-    return nullptr;
+    return -1;
   }
   if (!veltrane::cg::SeparableProgramsAvailable()) {
     RaiseError(CG_UNSUPPORTED_GL_EXTENSION_ERROR);
-    return nullptr;
+    return -1;
   }
-  std::string path = program_file != nullptr ? program_file : "";
-  std::string source;
-  if (program_file == nullptr || !ReadSourceFile(program_file, &source)) {
-    context->listing = path + ": cannot read the file\n";
-    RaiseError(CG_FILE_READ_ERROR);
-    return nullptr;
-  }
+  return stage;
+}
 
+// Compiles and links source for the stage; the log, headed by `name` where there is one,
+// becomes the context's listing.
+CGprogram BuildProgram(CGcontext context, CGprofile profile, int stage, const std::string& source,
+                       const std::string& name) {
   std::string log;
   GLuint gl_program = veltrane::cg::BuildSeparableProgram(
       stage == 0 ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER, source, &log);
-  context->listing = log.empty() ? std::string() : path + ":\n" + log;
+  context->listing = log.empty() || name.empty() ? log : name + ":\n" + log;
   if (gl_program == 0) {
     RaiseError(CG_COMPILER_ERROR);
     return nullptr;
@@ -80,6 +82,33 @@ CGprogram cgCreateProgramFromFile(CGcontext context, CGenum program_type, const 
   veltrane::cg::AddLive(program.get(), veltrane::cg::HandleKind::kProgram);
   context->programs.push_back(std::move(program));
   return context->programs.back().get();
+}
+
+}  // namespace
+
+CGprogram cgCreateProgramFromFile(CGcontext context, CGenum program_type, const char* program_file,
+                                  CGprofile profile, const char* entry, const char** args) {
+  const int stage = CheckedStage(context, program_type, profile);
+  if (stage < 0) return nullptr;
+  std::string path = program_file != nullptr ? program_file : "";
+  std::string source;
+  if (program_file == nullptr || !ReadSourceFile(program_file, &source)) {
+    context->listing = path + ": cannot read the file\n";
+    RaiseError(CG_FILE_READ_ERROR);
+    return nullptr;
+  }
+  return BuildProgram(context, profile, stage, source, path);
+}
+
+CGprogram cgCreateProgram(CGcontext context, CGenum program_type, const char* program, CGprofile profile,
+                          const char* entry, const char** args) {
+  const int stage = CheckedStage(context, program_type, profile);
+  if (stage < 0) return nullptr;
+  if (program == nullptr) {
+    RaiseError(CG_INVALID_PARAMETER_ERROR);
+    return nullptr;
+  }
+  return BuildProgram(context, profile, stage, program, "");
 }
 
 void cgDestroyProgram(CGprogram program) {

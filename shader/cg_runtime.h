@@ -90,6 +90,10 @@ void cgGLSetOptimalOptions(CGprofile profile);
 // CG_COMPILER_ERROR, ...). Each sampler of the program gets a texture unit of its own.
 CGprogram cgCreateProgramFromFile(CGcontext context, CGenum program_type, const char* program_file,
                                   CGprofile profile, const char* entry, const char** args);
+// The same from source held in memory (program: the source text; CG_INVALID_PARAMETER_ERROR when
+// null); the listing is the log alone, with no file name.
+CGprogram cgCreateProgram(CGcontext context, CGenum program_type, const char* program, CGprofile profile,
+                          const char* entry, const char** args);
 void cgDestroyProgram(CGprogram program);
 void cgGLLoadProgram(CGprogram program);
 // Enabled profiles and bound programs are kept per GL context (the one current at the call).

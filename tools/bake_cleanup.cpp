@@ -53,40 +53,11 @@ BakeCleanup::BakeCleanup(const std::string& out_dir) {
   for (size_t at = 1; at < out.size(); ++at) {
     if (out[at] == '/' && !Exists(out.substr(0, at))) missing.push_back(out.substr(0, at));
   }
-  const bool out_missing = !Exists(out);
-  if (out_missing) missing.push_back(out);
-  std::vector<std::string> folders;  // the bake's own folders that it will create
-  for (const char* sub : {"/data", "/shader", "/shader/dir"}) {
-    if (out_missing || !Exists(out + sub)) folders.push_back(out + sub);
-  }
-  auto made = [&](const std::string& folder) {
-    for (const std::string& m : missing) {
-      if (m == folder) return true;
-    }
-    for (const std::string& f : folders) {
-      if (f == folder) return true;
-    }
-    return false;
-  };
-  const std::string base = out + "/" + veltrane::kBasePath + "/" + veltrane::kEncodedFile;
-  std::vector<std::string> files;
-  if (made(out)) {
-    for (const char* name : {veltrane::kDescriptionName, "wood.ppm", "bake-report.txt", "bake-report.png"}) {
-      files.push_back(out + "/" + name);
-    }
-  }
-  if (made(out + "/" + veltrane::kBasePath)) {
-    files.push_back(base + ".rbf");
-    files.push_back(base + ".rbf.dct");
-  }
-  if (made(out + "/shader/dir")) {
-    for (int i = 0; i < veltrane::kEmbeddedShaderCount; ++i) {
-      files.push_back(out + "/shader/dir/" + veltrane::kEmbeddedShaders[i].name + ".cgz");
-    }
-  }
-  g_storage = files;
-  for (auto f = folders.rbegin(); f != folders.rend(); ++f) g_storage.push_back(*f);
-  for (auto m = missing.rbegin(); m != missing.rend(); ++m) g_storage.push_back(*m);
+  if (!Exists(out)) missing.push_back(out);
+  // Deepest first. Nothing of the bake's is written here before the run directory is renamed in
+  // (AddBuildDirectory names what goes into the temporary one), so after that rename these
+  // folders are no longer empty and stay.
+  g_storage.assign(missing.rbegin(), missing.rend());
   for (const std::string& path : g_storage) g_paths.push_back(path.c_str());
 }
 

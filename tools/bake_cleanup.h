@@ -3,10 +3,10 @@
 // The bake creates the missing parents of its run directory, builds the run directory in a
 // temporary directory beside it and renames that into place at the end; a failed bake removes
 // the temporary directory itself. Armed before the bake, BakeCleanup knows which of those folders did
-// not exist yet and which files the bake writes into them. On SIGINT, SIGTERM or SIGHUP it
-// removes those files and then the folders that are left empty, deepest first, and lets the
-// signal end the process as before (at once); RemoveNow does the same after a failed bake.
-// Folders that existed before are never touched, nor any file in them.
+// not exist yet, and is told the temporary directory and which files the bake writes into it.
+// On SIGINT, SIGTERM or SIGHUP it removes those files and then the folders that are left empty,
+// deepest first, and lets the signal end the process as before (at once); RemoveNow does the
+// same after a failed bake. Folders that existed before are never touched, nor any file in them.
 #pragma once
 
 #include <string>

@@ -49,18 +49,24 @@ void PrintRelightUsage(FILE* out) {
 
 int UsageError(const char* why, const char* what) { return ToolUsageError("relight", why, what, PrintRelightUsage); }
 
-bool EndsWith(const std::string& s, const char* suffix) {
-  const size_t n = std::strlen(suffix);
-  return s.size() > n && s.compare(s.size() - n, n, suffix) == 0;
-}
-
 unsigned char Display(float v) {
   const double c = std::pow(std::clamp(static_cast<double>(v), 0.0, 1.0), 1.0 / 2.2);
   return static_cast<unsigned char>(std::lround(255.0 * c));
 }
 
-// planes: 3 x width x height (R, G, B), row 0 at the top.
-bool WriteImage(const std::string& path, int width, int height, const std::vector<float>& planes) {
+}  // namespace
+
+bool EndsWith(const std::string& s, const char* suffix) {
+  const size_t n = std::strlen(suffix);
+  return s.size() > n && s.compare(s.size() - n, n, suffix) == 0;
+}
+
+std::string TruthPath(const std::string& out) {
+  const size_t dot = out.rfind('.');
+  return out.substr(0, dot) + ".truth" + out.substr(dot);
+}
+
+bool WriteLightMapImage(const std::string& path, int width, int height, const std::vector<float>& planes) {
   const size_t texels = static_cast<size_t>(width) * height;
   if (EndsWith(path, ".png")) {
     std::vector<unsigned char> rgb(3 * texels);
@@ -84,17 +90,6 @@ bool WriteImage(const std::string& path, int width, int height, const std::vecto
     }
   }
   return veltrane::WriteFileBytes(path, bytes.data(), bytes.size());
-}
-
-std::string TruthPath(const std::string& out) {
-  const size_t dot = out.rfind('.');
-  return out.substr(0, dot) + ".truth" + out.substr(dot);
-}
-
-}  // namespace
-
-bool WriteLightMapImage(const std::string& path, int width, int height, const std::vector<float>& planes) {
-  return WriteImage(path, width, height, planes);
 }
 
 int RelightCommand(int argc, char** argv) {
@@ -175,7 +170,7 @@ int RelightCommand(int argc, char** argv) {
   const veltrane::Vec3d l =
       veltrane::SphericalDirection(theta * veltrane::kRadiansPerDegree, phi * veltrane::kRadiansPerDegree);
   const std::vector<float> relit = veltrane::RelightRun(run, l);
-  if (!WriteImage(out, run.width, run.height, relit)) {
+  if (!WriteLightMapImage(out, run.width, run.height, relit)) {
     std::fprintf(stderr, "veltrane-tool relight: cannot write %s\n", out.c_str());
     return 1;
   }
@@ -195,7 +190,7 @@ int RelightCommand(int argc, char** argv) {
   std::copy(planes.begin(), planes.begin() + texels, planes.begin() + texels);
   std::copy(planes.begin(), planes.begin() + texels, planes.begin() + 2 * texels);
   const std::string truth_path = TruthPath(out);
-  if (!WriteImage(truth_path, run.width, run.height, planes)) {
+  if (!WriteLightMapImage(truth_path, run.width, run.height, planes)) {
     std::fprintf(stderr, "veltrane-tool relight: cannot write %s\n", truth_path.c_str());
     return 1;
   }

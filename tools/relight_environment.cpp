@@ -14,13 +14,6 @@
 
 namespace {
 
-std::string WithSuffix(const std::string& out, const char* suffix) {
-  const size_t dot = out.rfind('.');
-  return out.substr(0, dot) + suffix + out.substr(dot);
-}
-
-bool IsPng(const std::string& path) { return path.size() > 4 && path.compare(path.size() - 4, 4, ".png") == 0; }
-
 std::vector<float> Scaled(const std::vector<float>& planes, double factor) {
   std::vector<float> out(planes.size());
   for (size_t i = 0; i < planes.size(); ++i) out[i] = static_cast<float>(planes[i] * factor);
@@ -97,7 +90,7 @@ int RelightEnvironment(const RelightEnvironmentRequest& request) {
     veltrane::WeightedSum(maps, weights.data(), relit.data() + c * texels, texels);
   }
   const double exposure = light.exposure();
-  if (!WriteLightMapImage(request.out, run.width, run.height, IsPng(request.out) ? Scaled(relit, exposure) : relit)) {
+  if (!WriteLightMapImage(request.out, run.width, run.height, EndsWith(request.out, ".png") ? Scaled(relit, exposure) : relit)) {
     std::fprintf(stderr, "veltrane-tool relight: cannot write %s\n", request.out.c_str());
     return 1;
   }
@@ -127,9 +120,9 @@ int RelightEnvironment(const RelightEnvironmentRequest& request) {
   }
   const veltrane::EnvironmentTruth truth = veltrane::RenderEnvironmentTruth(
       scene, run.width, run.height, truth_light, lobes.disc_radius, request.truth_directions, 0);
-  const std::string truth_path = WithSuffix(request.out, ".truth");
+  const std::string truth_path = TruthPath(request.out);
   if (!WriteLightMapImage(truth_path, run.width, run.height,
-                          IsPng(request.out) ? Scaled(truth.planes, exposure) : truth.planes)) {
+                          EndsWith(request.out, ".png") ? Scaled(truth.planes, exposure) : truth.planes)) {
     std::fprintf(stderr, "veltrane-tool relight: cannot write %s\n", truth_path.c_str());
     return 1;
   }

@@ -19,6 +19,11 @@ struct RelightEnvironmentRequest {
 // Returns the exit status: 0, or 1 after a message on standard error.
 int RelightEnvironment(const RelightEnvironmentRequest& request);
 
-// Writes 3 planes of width x height values as PNG (display gamma, values clamped to [0, 1]) or
-// PFM (32-bit floats), by the name's ending (relight_command.cpp).
+// Shared with relight_command.cpp, where they are defined:
+// Writes 3 planes of width x height values (R, G, B, row 0 at the top) as PNG (display gamma,
+// values clamped to [0, 1]) or PFM (32-bit floats), by the name's ending.
 bool WriteLightMapImage(const std::string& path, int width, int height, const std::vector<float>& planes);
+// Whether s ends with suffix (and is longer than it).
+bool EndsWith(const std::string& s, const char* suffix);
+// Where --truth writes beside OUT: its name with ".truth" before the extension.
+std::string TruthPath(const std::string& out);

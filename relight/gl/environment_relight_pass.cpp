@@ -1,17 +1,15 @@
 #include "relight/gl/environment_relight_pass.h"
 
 #include <GL/glew.h>
-#include <GL/glu.h>
 
 #include <cstdio>
 
 #include "relight/gl/coefficient_maps.h"
-#include "relight/gl/nearest_sampler.h"
-#include "relight/gl/pass_timer.h"
 #include "relight/gl/relight_pass.h"
 #include "relight/globals.h"
-#include "render/render_texture.h"
-#include "shader/cg_error_callback.h"
+#include "shader/cg_error_callback.h"  // cg_context
+
+namespace {
 
 const char kEnvironmentRelightName[] = "lightmap_relitenv16";
 
@@ -46,8 +44,6 @@ void main() {
 }
 )";
 
-namespace {
-
 CGprogram program = nullptr;
 CGparameter map_param[kMapsPerPass] = {};
 CGparameter weight_param[kMapsPerPass] = {};
@@ -63,36 +59,14 @@ void DrawGroup(const float* rgb, int first, int end) {
   const int filled = end - first;
   for (int s = 0; s < filled; ++s) SetSlot(s, G_RBF_coefficient_map[first + s], rgb + 3 * (first + s));
   for (int s = filled; s < kMapsPerPass; ++s) SetSlot(s, 0, none);
-
-  cgGLEnableProfile(fragment_profile);
-  cgGLBindProgram(program);
-  BindNearestSamplers(map_param);
-  DrawFullTargetQuad();
-  UnbindNearestSamplers(map_param);
-  for (int s = 0; s < kMapsPerPass; ++s) cgGLDisableTextureParameter(map_param[s]);
-  cgGLDisableProfile(fragment_profile);
+  DrawSlotsQuad(program, map_param);
 }
 
 }  // namespace
 
 bool PrepareEnvironmentRelightProgram() {
   if (program != nullptr) return true;
-  char path[256];
-  std::snprintf(path, sizeof(path), "shader/dir/%s.cg", kEnvironmentRelightName);
-  std::FILE* f = std::fopen(path, "wb");
-  if (f == nullptr) {
-    std::fprintf(stderr, "[PrepareEnvironmentRelightProgram]: cannot write %s\n", path);
-    return false;
-  }
-  const bool written = std::fputs(kEnvironmentRelightSource, f) >= 0;
-  const bool closed = std::fclose(f) == 0;
-  if (!written || !closed) {
-    std::remove(path);
-    std::fprintf(stderr, "[PrepareEnvironmentRelightProgram]: cannot write %s\n", path);
-    return false;
-  }
-  program = cgCreateProgramFromFile(cg_context, CG_SOURCE, path, fragment_profile, nullptr, nullptr);
-  std::remove(path);
+  program = cgCreateProgram(cg_context, CG_SOURCE, kEnvironmentRelightSource, fragment_profile, nullptr, nullptr);
   if (program == nullptr) {
     std::fprintf(stderr, "[PrepareEnvironmentRelightProgram]: cannot compile %s\n", kEnvironmentRelightName);
     return false;

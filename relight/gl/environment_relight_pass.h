@@ -6,13 +6,10 @@
 
 #include "shader/cg_runtime.h"
 
-// The program's source, written beside the seed's programs while it is compiled.
-extern const char kEnvironmentRelightSource[];
-extern const char kEnvironmentRelightName[];  // "lightmap_relitenv16"
-
-// Compiles the program on the first call (with the window's context current); later calls
-// return at once. False, with a message on standard error, when the source cannot be written
-// or the program not made; the seed's pass is unaffected.
+// Compiles the program ("lightmap_relitenv16", its source built in) on the first call, with the
+// window's context current; later calls return at once. A compile failure goes to the shader
+// runtime's error callback (the viewer's ends the process with the listing); with none set,
+// false with a message on standard error, and the seed's pass is unaffected.
 bool PrepareEnvironmentRelightProgram();
 
 // Forgets the program (without destroying it), for a start-up that makes a new shader context:

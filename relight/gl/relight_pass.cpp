@@ -50,18 +50,14 @@ void RenderRelightGroup(const float* kernel, int first, int end) {
     SetRelightSlot(s, G_RBF_coefficient_map[c], kernel[c], 1.0f);
   }
   for (int s = filled; s < kMapsPerPass; ++s) SetRelightSlot(s, G_RBF_coefficient_map[0], kernel[0], 0.0f);
-
-  cgGLEnableProfile(fragment_profile);
-  cgGLBindProgram(relight_program);
-
-  BindNearestSamplers(relight_map_param);
-  DrawFullTargetQuad();
-  UnbindNearestSamplers(relight_map_param);
-
-  for (int s = 0; s < kMapsPerPass; ++s) cgGLDisableTextureParameter(relight_map_param[s]);
-  cgGLDisableProfile(fragment_profile);
+  DrawSlotsQuad(relight_program, relight_map_param);
 }
 
+namespace {
+
+// The quad over the whole target, (-1, -1) to (1, 1) under identity matrices, with texture
+// coordinates 0 .. refer_width and 0 .. refer_height: one fragment per texel, each looking up
+// its own texel of the rectangle maps.
 void DrawFullTargetQuad() {
   const float w = static_cast<float>(refer_width);
   const float h = static_cast<float>(refer_height);
@@ -75,6 +71,18 @@ void DrawFullTargetQuad() {
   glTexCoord2f(0.0f, h);
   glVertex2f(-1.0f, 1.0f);
   glEnd();
+}
+
+}  // namespace
+
+void DrawSlotsQuad(CGprogram program, const CGparameter maps[kMapsPerPass]) {
+  cgGLEnableProfile(fragment_profile);
+  cgGLBindProgram(program);
+  BindNearestSamplers(maps);
+  DrawFullTargetQuad();
+  UnbindNearestSamplers(maps);
+  for (int s = 0; s < kMapsPerPass; ++s) cgGLDisableTextureParameter(maps[s]);
+  cgGLDisableProfile(fragment_profile);
 }
 
 void ShaderCgRelightDir(const float light_color[3], const Vec4& light_direction) {

@@ -44,10 +44,11 @@ void ShaderCgRelightDir(const float light_color[3], const Vec4& light_direction)
 // target. Called between BeginCapture and EndCapture of the group's target.
 void RenderRelightGroup(const float* kernel, int first, int end);
 
-// The quad over the whole target, (-1, -1) to (1, 1) under identity matrices, with texture
-// coordinates 0 .. refer_width and 0 .. refer_height: one fragment per texel, each looking up
-// its own texel of the rectangle maps.
-void DrawFullTargetQuad();
+// Draws the quad over the whole target (one fragment per texel, each looking up its own texel of
+// the rectangle maps) with the relighting program whose five slots' samplers are maps, their
+// textures set and enabled: binds the program and nearest sampling, draws, and leaves the slots
+// and the fragment profile disabled again.
+void DrawSlotsQuad(CGprogram program, const CGparameter maps[kMapsPerPass]);
 
 // One relighting pass over every light-map target: clears, sets up the quad's matrices and the
 // light-map size, then for each group of maps_per_pass centres calls draw_group(values, first,

@@ -3,18 +3,8 @@
 # command line, the faults it refuses with a message (no display, no data set, no writable
 # cache), and when the copy in the cache is made afresh.
 #   bash tests/install/launcher_cache.sh BUILD_DIR VERSION
-set -euo pipefail
-launcher_built=$(cd "$1" && pwd)/veltrane-scene
+. "$(dirname "$0")/install_lib.bash" "$(cd "$1" && pwd)/veltrane-scene" veltrane-launcher
 version=$2
-[ -x "$launcher_built" ] || { echo "FAIL: $launcher_built is not built" >&2; exit 1; }
-
-work=$(mktemp -d /tmp/veltrane-launcher-XXXXXX)
-trap 'rm -rf "$work"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  for f in "$work"/out "$work"/err; do [ -s "$f" ] && { echo "--- $f"; cat "$f"; } >&2; done
-  exit 1
-}
 
 # A prefix as the install rules lay it out, with a fake viewer that writes a shader file the
 # way the real one does and prints its working directory.

@@ -3,17 +3,7 @@
 # the cache under the hash of its content, once; the viewer runs there; a model the baker
 # refuses gives one line and status 1, and no viewer.
 #   bash tests/install/launcher_model.sh BUILD_DIR
-set -euo pipefail
-launcher_built=$(cd "$1" && pwd)/veltrane-scene
-[ -x "$launcher_built" ] || { echo "FAIL: $launcher_built is not built" >&2; exit 1; }
-
-work=$(mktemp -d /tmp/veltrane-launcher-model-XXXXXX)
-trap 'rm -rf "$work"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  for f in "$work"/out "$work"/err; do [ -s "$f" ] && { echo "--- $f"; cat "$f"; } >&2; done
-  exit 1
-}
+. "$(dirname "$0")/install_lib.bash" "$(cd "$1" && pwd)/veltrane-scene" veltrane-launcher-model
 
 # As the install rules lay it out: the launcher in bin/, the viewer in libexec/veltrane/.
 mkdir -p "$work/bin" "$work/libexec/veltrane"

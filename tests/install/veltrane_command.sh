@@ -3,18 +3,8 @@
 # veltrane-scene beside it: --help and --version without a window, the viewer unchanged in a
 # data set's directory, veltrane-scene anywhere else, and refusals in at most three lines.
 #   bash tests/install/veltrane_command.sh BUILD_DIR VERSION
-set -euo pipefail
-launcher_built=$(cd "$1" && pwd)/launcher/veltrane
+. "$(dirname "$0")/install_lib.bash" "$(cd "$1" && pwd)/launcher/veltrane" veltrane-command
 version=$2
-[ -x "$launcher_built" ] || { echo "FAIL: $launcher_built is not built" >&2; exit 1; }
-
-work=$(mktemp -d /tmp/veltrane-command-XXXXXX)
-trap 'rm -rf "$work"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  for f in "$work"/out "$work"/err; do [ -s "$f" ] && { echo "--- $f"; cat "$f"; } >&2; done
-  exit 1
-}
 
 prefix=$work/prefix
 mkdir -p "$prefix/bin" "$prefix/libexec/veltrane"

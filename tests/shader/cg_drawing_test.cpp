@@ -81,9 +81,9 @@ TEST_F(CgDrawingTest, TextureParametersSampleTheirTextureOnTheirOwnUnit) {
   glDeleteTextures(3, textures);
 }
 
-// A second GL context sharing objects with the window's, made and destroyed as the render
-// targets' platforms do: on the window's drawable under GLX; under EGL with no surface, drawing
-// into a small framebuffer of its own (framebuffers are not shared between contexts).
+// A second GL context sharing objects with the window's: on the window's drawable under GLX;
+// under EGL with no surface, drawing into a small framebuffer of its own (framebuffers are not
+// shared between contexts).
 class SecondContext {
  public:
   bool Create() {

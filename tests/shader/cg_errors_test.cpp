@@ -61,6 +61,19 @@ TEST_F(CgErrorsTest, BadRequestsAndHandlesRaiseErrorsButNeverCrash) {
                                           CG_INVALID_PARAMETER_TYPE_ERROR,
                                           CG_INVALID_PARAMETER_TYPE_ERROR}));
 
+  // Source held in memory: none at all is a bad parameter; a compile failure's listing has the
+  // compiler's words with no file name.
+  raised.clear();
+  EXPECT_EQ(cgCreateProgram(context_, CG_SOURCE, nullptr, fragment_, nullptr, nullptr), nullptr);
+  {
+    ExpectedGlErrors compile_error;
+    EXPECT_EQ(cgCreateProgram(context_, CG_SOURCE, "#version 120\nvoid main() { gl_FragColor = oops; }\n",
+                              fragment_, nullptr, nullptr),
+              nullptr);
+  }
+  EXPECT_EQ(raised, (std::vector<CGerror>{CG_INVALID_PARAMETER_ERROR, CG_COMPILER_ERROR}));
+  EXPECT_NE(std::string(cgGetLastListing(context_)).find("oops"), std::string::npos);
+
   // A name the program lacks gives the invalid handle, and everything on it is ignored quietly.
   raised.clear();
   CGparameter absent = cgGetNamedParameter(unloaded, "no_such_parameter");

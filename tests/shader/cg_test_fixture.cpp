@@ -48,9 +48,9 @@ CGprogram CgTest::Load(const std::string& path, CGprofile profile) {
 }
 
 CGprogram CgTest::Program(CGprofile profile, const std::string& source) {
-  std::string path = WriteTempFile(source);
-  CGprogram program = Load(path, profile);
-  std::remove(path.c_str());
+  CGprogram program = cgCreateProgram(context_, CG_SOURCE, source.c_str(), profile, nullptr, nullptr);
+  EXPECT_NE(program, nullptr) << cgGetLastListing(context_);
+  cgGLLoadProgram(program);
   return program;
 }
 

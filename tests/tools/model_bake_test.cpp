@@ -1,16 +1,12 @@
 // Baking with a model on the table: a box casts the shadow that geometry says it must; a small
 // bake writes the object file and names it in the description; a broken model leaves nothing.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,6 +15,7 @@
 #include "scene/object_mesh.h"
 #include "tools/bake/ground_truth.h"
 #include "tools/bake/model_import.h"
+#include "support/tool_test.h"
 #include "tools/bake/shadow_simplify.h"
 
 namespace fs = std::filesystem;
@@ -30,10 +27,8 @@ const char kBoxObj[] =
     "v 0 0 0\nv 2 0 0\nv 2 1 0\nv 0 1 0\nv 0 0 1\nv 2 0 1\nv 2 1 1\nv 0 1 1\n"
     "f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 4 8 7 3\nf 1 5 8 4\nf 2 3 7 6\n";
 
-std::string MakeDir() {
-  std::string dir = (fs::temp_directory_path() / "veltrane-model-bake-XXXXXX").string();
-  return mkdtemp(&dir[0]) != nullptr ? dir : std::string();
-}
+// Each test's scratch folder is dir_ (removed afterwards); Tool runs the built veltrane-tool.
+class ModelBake : public test::ToolTest {};
 
 // Whether the ray from p towards l meets the axis-aligned box [lo, hi] (slab test).
 bool RayHitsBox(Vec3d p, Vec3d l, const float lo[3], const float hi[3]) {
@@ -52,9 +47,9 @@ bool RayHitsBox(Vec3d p, Vec3d l, const float lo[3], const float hi[3]) {
   return t0 <= t1;
 }
 
-TEST(ModelBake, ABoxCastsTheAnalyticShadow) {
-  const std::string dir = MakeDir();
-  ASSERT_FALSE(dir.empty());
+TEST_F(ModelBake, ABoxCastsTheAnalyticShadow) {
+  const std::string dir = Path("work");
+  fs::create_directories(dir);
   const std::string path = dir + "/box.obj";
   std::ofstream(path) << kBoxObj;
   ObjectMesh box;
@@ -93,10 +88,9 @@ TEST(ModelBake, ABoxCastsTheAnalyticShadow) {
       EXPECT_LE(wrong, 2) << "of " << shadowed << " shadowed texels";
     }
   }
-  fs::remove_all(dir);
 }
 
-TEST(ModelBake, ClusteringKeepsALargeMeshsOutline) {
+TEST_F(ModelBake, ClusteringKeepsALargeMeshsOutline) {
   // A fine grid of a 1 x 1 square: clustering brings it within budget and keeps its extent.
   std::vector<Triangle3> triangles;
   const int n = 100;
@@ -121,32 +115,13 @@ TEST(ModelBake, ClusteringKeepsALargeMeshsOutline) {
   EXPECT_NEAR(area, 1.0, 4.0 * cell);
 }
 
-struct ToolOutput {
-  int status;
-  std::string out, err;
-};
-
-ToolOutput Tool(const std::string& args) {
-  const std::string base = (fs::temp_directory_path() / ("veltrane-model-bake-" + std::to_string(getpid()))).string();
-  const std::string command = std::string(VELTRANE_BINARY_DIR) + "/veltrane-tool " + args + " >" + base +
-                              ".out 2>" + base + ".err";
-  const int status = std::system(command.c_str());
-  ToolOutput run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", ""};
-  std::ifstream out(base + ".out"), err(base + ".err");
-  run.out.assign(std::istreambuf_iterator<char>(out), std::istreambuf_iterator<char>());
-  run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
-  fs::remove(base + ".out");
-  fs::remove(base + ".err");
-  return run;
-}
-
 const char kSmallBake[] = " --resolution 16 16 --centers 5 --samples 30 --jobs 2 --fit fixed";
 
-TEST(ModelBake, ASmallBakeCarriesTheObjectAndDescribeShowsIt) {
-  const std::string dir = MakeDir();
-  ASSERT_FALSE(dir.empty());
+TEST_F(ModelBake, ASmallBakeCarriesTheObjectAndDescribeShowsIt) {
+  const std::string dir = Path("work");
+  fs::create_directories(dir);
   std::ofstream(dir + "/box.obj") << kBoxObj;
-  const ToolOutput run = Tool("bake --out " + dir + "/run --model " + dir + "/box.obj --turn 30" + kSmallBake);
+  const test::ToolRun run = Tool("bake --out " + dir + "/run --model " + dir + "/box.obj --turn 30" + kSmallBake);
   ASSERT_EQ(run.status, 0) << run.err;
   RelightDescription d;
   ASSERT_EQ(d.Read((dir + "/run/lightmap.qdx").c_str()), kReadDone);
@@ -157,7 +132,7 @@ TEST(ModelBake, ASmallBakeCarriesTheObjectAndDescribeShowsIt) {
   EXPECT_EQ(object.name, "box.obj");
   EXPECT_EQ(object.TriangleCount(), 12u);
   EXPECT_NE(run.out.find("object            box.obj, 12 triangles"), std::string::npos) << run.out;
-  const ToolOutput describe = Tool("describe " + dir + "/run/lightmap.qdx");
+  const test::ToolRun describe = Tool("describe " + dir + "/run/lightmap.qdx");
   EXPECT_NE(describe.out.find("\"object\": {\"name\": \"box.obj\", \"triangles\": 12, \"vertices\": 24"),
             std::string::npos)
       << describe.out;
@@ -171,17 +146,16 @@ TEST(ModelBake, ASmallBakeCarriesTheObjectAndDescribeShowsIt) {
   EXPECT_FALSE(fs::exists(dir + "/run/object.vmesh"));
   fs::create_directories(dir + "/other");
   std::ofstream(dir + "/other/keep") << "mine";
-  const ToolOutput refused = Tool("bake --out " + dir + "/other" + kSmallBake);
+  const test::ToolRun refused = Tool("bake --out " + dir + "/other" + kSmallBake);
   EXPECT_EQ(refused.status, 1);
   EXPECT_NE(refused.err.find("left as it is"), std::string::npos) << refused.err;
   EXPECT_TRUE(fs::exists(dir + "/other/keep"));
   EXPECT_EQ(Tool("bake --scale 2" + std::string(kSmallBake)).status, 2);
-  fs::remove_all(dir);
 }
 
-TEST(ModelBake, ABrokenModelGetsOneLineAndLeavesNothing) {
-  const std::string dir = MakeDir();
-  ASSERT_FALSE(dir.empty());
+TEST_F(ModelBake, ABrokenModelGetsOneLineAndLeavesNothing) {
+  const std::string dir = Path("work");
+  fs::create_directories(dir);
   std::ofstream(dir + "/empty.obj");
   std::ofstream(dir + "/lines.obj") << "v 0 0 0\nv 1 0 0\nv 1 1 0\nl 1 2 3\n";
   for (const std::string& model : {dir + "/empty.obj", dir + "/lines.obj",
@@ -189,7 +163,7 @@ TEST(ModelBake, ABrokenModelGetsOneLineAndLeavesNothing) {
                                    std::string("/usr/share/assimp/models/invalid/malformed.obj")}) {
     SCOPED_TRACE(model);
     const auto start = std::chrono::steady_clock::now();
-    const ToolOutput run = Tool("bake --out " + dir + "/run --model " + model + kSmallBake);
+    const test::ToolRun run = Tool("bake --out " + dir + "/run --model " + model + kSmallBake);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.rfind("bake: " + model + ": ", 0), 0u) << run.err;
@@ -199,7 +173,6 @@ TEST(ModelBake, ABrokenModelGetsOneLineAndLeavesNothing) {
   int entries = 0;
   for (const auto& entry : fs::directory_iterator(dir)) entries += entry.is_directory();
   EXPECT_EQ(entries, 0);
-  fs::remove_all(dir);
 }
 
 }  // namespace

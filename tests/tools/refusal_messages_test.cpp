@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,6 +32,17 @@ bool Exists(const std::string& path) {
   return stat(path.c_str(), &info) == 0;
 }
 
+// Whether a bake into out has begun its run directory: OUT.tmp-XXXXXX beside OUT, with its data folder.
+bool Building(const std::string& out) {
+  const std::filesystem::path target(out);
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(target.parent_path(), error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(target.filename().string() + ".tmp-", 0) == 0 && Exists(entry.path().string() + "/data")) return true;
+  }
+  return false;
+}
+
 class RefusalTest : public ToolTest {
  protected:
   // A small run directory, baked once per test that needs one.
@@ -40,8 +52,9 @@ class RefusalTest : public ToolTest {
     return Path("run");
   }
 
-  void ExpectRefusal(const std::string& args, int status, const std::vector<std::string>& mentions) {
-    const ToolRun run = Tool(args);
+  // Returns the run, for checks beyond these.
+  ToolRun ExpectRefusal(const std::string& args, int status, const std::vector<std::string>& mentions) {
+    ToolRun run = Tool(args);
     EXPECT_EQ(run.status, status) << args << "\n" << run.err;
     EXPECT_GE(LineCount(run.err), 1) << args;
     EXPECT_LE(LineCount(run.err), 3) << args << "\n" << run.err;
@@ -49,6 +62,7 @@ class RefusalTest : public ToolTest {
     for (const std::string& text : mentions) {
       EXPECT_NE(run.err.find(text), std::string::npos) << args << ": no '" << text << "' in\n" << run.err;
     }
+    return run;
   }
 };
 
@@ -61,9 +75,9 @@ TEST_F(RefusalTest, UsageErrorsNameTheWordAtFaultAndWhereHelpIs) {
   ExpectRefusal("bake --centers 99", 2, {"centre count", "1 to 25"});
   ExpectRefusal("bake --bogus", 2, {"--bogus"});
   // The DCT file's real limit, and options that exist.
-  ExpectRefusal("bake --resolution 2000 2000", 2, {"2000 x 2000", "1888 x 1888", "--centers", "--format raw"});
-  const ToolRun centres = Tool("bake --resolution 2000 2000");
-  EXPECT_EQ(centres.err.find("--centres"), std::string::npos) << centres.err;
+  const ToolRun too_large =
+      ExpectRefusal("bake --resolution 2000 2000", 2, {"2000 x 2000", "1888 x 1888", "--centers", "--format raw"});
+  EXPECT_EQ(too_large.err.find("--centres"), std::string::npos) << too_large.err;
   ExpectRefusal("relight " + Path("x") + " --theta 200 --phi 0 --out a.png", 2, {"--theta", "200"});
   ExpectRefusal("relight " + Path("x") + " --theta 20 --phi 0 --out a.jpg", 2, {".png or .pfm", "a.jpg"});
   ExpectRefusal("describe", 2, {"describe --help"});
@@ -93,10 +107,9 @@ TEST_F(RefusalTest, DamagedCoefficientsAreSaidOnceWithWhatToDo) {
   const std::string out = Path("relit.png");
   for (const size_t keep : {bytes.size() - 100, bytes.size() / 2, size_t{40}}) {
     WriteFile(dct, bytes.substr(0, keep));
-    ExpectRefusal("relight " + run + " --theta 30 --phi 0 --out " + out, 1,
-                  {dct, "damaged", "bake it again", "veltrane-tool bake --out " + run});
-    const ToolRun again = Tool("relight " + run + " --theta 30 --phi 0 --out " + out);
-    EXPECT_EQ(again.err.find("stdin"), std::string::npos) << again.err;
+    const ToolRun refused = ExpectRefusal("relight " + run + " --theta 30 --phi 0 --out " + out, 1,
+                                        {dct, "damaged", "bake it again", "veltrane-tool bake --out " + run});
+    EXPECT_EQ(refused.err.find("stdin"), std::string::npos) << refused.err;
     EXPECT_FALSE(Exists(out)) << keep;
   }
   ExpectRefusal("relight " + Path("") + " --theta 30 --phi 0 --out " + out, 1, {"lightmap.qdx", "run directory"});
@@ -128,8 +141,9 @@ TEST_F(RefusalTest, StoppedBakeLeavesNoFolders) {
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
-    // Wait until the bake has made its folders, then stop it in its long stages.
-    for (int i = 0; i < 200 && !Exists(out + "/shader/dir"); ++i) {
+    // Wait until the bake builds its run directory (OUT.tmp-XXXXXX beside OUT), then stop it in
+    // its long stages.
+    for (int i = 0; i < 200 && !Building(out); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(300));

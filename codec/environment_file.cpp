@@ -29,6 +29,15 @@ bool TooLarge(long long width, long long height, const EnvironmentFileLimits& li
 
 std::string SizeText(long long width, long long height) { return std::to_string(width) + " x " + std::to_string(height); }
 
+// False, with the refusal in *why, for an empty image or one over the limits.
+bool SizeWithinLimits(const std::string& name, long long width, long long height, const EnvironmentFileLimits& limits,
+                      std::string* why) {
+  if (width >= 1 && height >= 1 && !TooLarge(width, height, limits)) return true;
+  *why = name + ": the image is " + SizeText(width, height) + " pixels, more than the limit of " +
+         SizeText(limits.max_side, limits.max_side) + " and " + std::to_string(limits.max_pixels) + " pixels";
+  return false;
+}
+
 // Rows of the source, each resampled across to kOutWidth as it arrives; then the rows down to
 // kOutHeight by solid angle.
 class RowCollector {
@@ -88,11 +97,7 @@ bool ReadRadiance(const unsigned char* data, size_t size, const std::string& nam
     *why = name + ": not a readable Radiance HDR image (" + StbReason() + ")";
     return false;
   }
-  if (width < 1 || height < 1 || TooLarge(width, height, limits)) {
-    *why = name + ": the image is " + SizeText(width, height) + " pixels, more than the limit of " +
-           SizeText(limits.max_side, limits.max_side) + " and " + std::to_string(limits.max_pixels) + " pixels";
-    return false;
-  }
+  if (!SizeWithinLimits(name, width, height, limits, why)) return false;
   // stb_image reads a file that ends early as zeros when it ends at a scanline's start: every
   // scanline takes at least 4 bytes a pixel flat, or its four run-length coded components at
   // least 2 bytes per 128 pixels after a 4-byte start.
@@ -171,11 +176,7 @@ bool ReadExr(const unsigned char* data, size_t size, const std::string& name, En
     const Imath::Box2i window = file.dataWindow();
     const long long width = static_cast<long long>(window.max.x) - window.min.x + 1;
     const long long height = static_cast<long long>(window.max.y) - window.min.y + 1;
-    if (width < 1 || height < 1 || TooLarge(width, height, limits)) {
-      *why = name + ": the image is " + SizeText(width, height) + " pixels, more than the limit of " +
-             SizeText(limits.max_side, limits.max_side) + " and " + std::to_string(limits.max_pixels) + " pixels";
-      return false;
-    }
+    if (!SizeWithinLimits(name, width, height, limits, why)) return false;
     const int w = static_cast<int>(width), h = static_cast<int>(height);
     // A strip of rows at a time, so that a large image never lies in memory whole.
     constexpr int kStrip = 64;

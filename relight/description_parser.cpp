@@ -7,6 +7,7 @@
 
 #include "common/heap.h"
 #include "relight/description_values.h"
+#include "relight/description_words.h"
 
 namespace {
 
@@ -72,14 +73,6 @@ int32_t CodeOf(const char* word, const char* const* words, int count, int32_t ot
   }
   return other_code;
 }
-
-const char* const kReferFormats[] = {"BMP", "PPM", "RGB"};
-const char* const kColorModels[] = {"RGB", "YUV"};
-const char* const kCenterSchemes[] = {"HAMMERSLEY", "HEMI_HAMMERSLEY"};
-const char* const kProjections[] = {"CYL_PANORAMA", "PLANAR_PERSP"};
-const char* const kRefSchemes[] = {"SPHERICAL_GRID", "HEMISPHERICAL_GRID", "ICOSAHERON",
-                                   "HAMMERSLEY",     "HEMI_HAMMERSLEY",    "HEALPIX",
-                                   "HEMI_HEALPIX",   "SCATTERED"};
 
 // Makes room for needed entries in *table (capacity *capacity), never beyond limit entries.
 template <typename T>
@@ -147,7 +140,7 @@ int DescriptionParser::Dispatch(int k, int first_value) {
       if (HasValues(k, first_value, 1)) SetText(d_.base_path, kKeywords[k], value(0), true);
       return kContinue;
     case kReferFormat:
-      if (HasValues(k, first_value, 1)) d_.refer_format = CodeOf(value(0), kReferFormats, 3, -1);
+      if (HasValues(k, first_value, 1)) d_.refer_format = CodeOf(value(0), kReferFormatWords, 3, -1);
       return kContinue;
     case kReferResolution:
       if (HasValues(k, first_value, 2)) {
@@ -163,7 +156,7 @@ int DescriptionParser::Dispatch(int k, int first_value) {
       return kContinue;
     case kEncodedColorModel:
       if (HasValues(k, first_value, 1)) {
-        d_.encoded_color_model = CodeOf(value(0), kColorModels, 2, d_.encoded_color_model);
+        d_.encoded_color_model = CodeOf(value(0), kColorModelWords, 2, d_.encoded_color_model);
       }
       return kContinue;
     case kSrbfCenterBegin:
@@ -173,7 +166,7 @@ int DescriptionParser::Dispatch(int k, int first_value) {
       return kContinue;
     case kProjectionType:
       if (HasValues(k, first_value, 1)) {
-        d_.projection_type = CodeOf(value(0), kProjections, 2, d_.projection_type);
+        d_.projection_type = CodeOf(value(0), kProjectionWords, 2, d_.projection_type);
       }
       return kContinue;
     case kLightEyeTransformBegin:
@@ -252,7 +245,7 @@ int DescriptionParser::ReadCenterBlock(int first_value) {
   }
   int32_t scheme = kCenterSchemeOther;
   if (lines_.word_count() > first_value + 1) {
-    scheme = CodeOf(lines_.word(first_value + 1), kCenterSchemes, 2, kCenterSchemeOther);
+    scheme = CodeOf(lines_.word(first_value + 1), kCenterSchemeWords, 2, kCenterSchemeOther);
   } else {
     Complain("%s without a scheme word", begin_word);
   }
@@ -306,7 +299,7 @@ int DescriptionParser::ReadRefFileBlock(int first_value) {
     count = 0;
   }
   if (lines_.word_count() > first_value + 1) {
-    d_.ref_file_scheme = CodeOf(lines_.word(first_value + 1), kRefSchemes, 8, kRefSchemeOther);
+    d_.ref_file_scheme = CodeOf(lines_.word(first_value + 1), kRefSchemeWords, 8, kRefSchemeOther);
   }
 
   d_.ReleaseRefFiles();

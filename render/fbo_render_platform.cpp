@@ -147,8 +147,7 @@ class FboRenderPlatform : public RenderPlatform {
   // A buffer's context: the state of its captures, drawn in the host, the window system's
   // context that was current when it was made.
   struct Context {
-    bool made = false;
-    PlatformHandle host = 0;
+    PlatformHandle host = 0;  // 0 until the context is made
     PlatformHandle host_drawable = 0;
     GLint host_draw_framebuffer = -1;  // the host's framebuffers, read at the first capture
     GLint host_read_framebuffer = -1;
@@ -162,6 +161,7 @@ class FboRenderPlatform : public RenderPlatform {
     GLuint attached_colour = 0;
     GLuint attached_depth = 0;
     bool complete = false;
+    bool made() const { return host != 0; }
   };
   struct Buffer {
     Format format;
@@ -231,7 +231,7 @@ FboRenderPlatform::Buffer* FboRenderPlatform::FindBuffer(PlatformHandle handle) 
 // A context's handle is the address of its record in the buffer.
 FboRenderPlatform::Buffer* FboRenderPlatform::FindContext(PlatformHandle handle) const {
   for (const auto& b : buffers_)
-    if (handle != 0 && b->context.made && HandleOf(&b->context) == handle) return b.get();
+    if (handle != 0 && b->context.made() && HandleOf(&b->context) == handle) return b.get();
   return nullptr;
 }
 
@@ -490,7 +490,7 @@ bool FboRenderPlatform::ReleaseBufferDrawable(PlatformHandle buffer, PlatformHan
 bool FboRenderPlatform::DestroyBuffer(PlatformHandle buffer) {
   Buffer* b = FindBuffer(buffer);
   if (b == nullptr) return false;
-  if (b->context.made) DestroyContext(b);
+  if (b->context.made()) DestroyContext(b);
   buffers_.erase(std::find_if(buffers_.begin(), buffers_.end(),
                               [&](const std::unique_ptr<Buffer>& p) { return p.get() == b; }));
   return true;
@@ -513,13 +513,12 @@ bool FboRenderPlatform::QueryBuffer(PlatformHandle buffer, int attribute, int* v
 // The context is made for the window system's context current now, its host.
 PlatformHandle FboRenderPlatform::CreateContext(PlatformHandle drawable) {
   Buffer* b = FindBuffer(drawable);
-  if (!system_->Connected() || b == nullptr || b->context.made) return 0;
+  if (!system_->Connected() || b == nullptr || b->context.made()) return 0;
   Context& c = b->context;
   c.host = capturing_ != nullptr ? capturing_->context.host : system_->CurrentContext();
   c.host_drawable =
       capturing_ != nullptr ? capturing_->context.host_drawable : system_->CurrentDrawable();
-  c.made = c.host != 0;
-  return c.made ? HandleOf(&c) : 0;
+  return c.made() ? HandleOf(&c) : 0;
 }
 
 // Only with the objects of the host (or of a context sharing them), and before first use.
@@ -663,7 +662,7 @@ bool FboRenderPlatform::PrepareFramebuffer(Buffer* b) {
 bool FboRenderPlatform::BindTexImage(PlatformHandle buffer, int which) {
   Buffer* b = FindBuffer(buffer);
   const PlatformHandle current = system_->CurrentContext();
-  if (b == nullptr || !b->context.made || current == 0) return false;
+  if (b == nullptr || !b->context.made() || current == 0) return false;
   // The texture is drawn into in the buffer's context: it must be one object in both.
   if (ObjectRoot(GetCurrentContext()) != ObjectRoot(HandleOf(&b->context))) return false;
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "relight/description.h"
+#include "relight/description_words.h"
 #include "scene/object_mesh.h"
 #include "tools/tool_args.h"
 #include "tools/tool_commands.h"
@@ -32,13 +33,6 @@ const char kUsage[] =
     "A description that names an object file (MODEL_FILE, beside FILE) also gets \"model_file\"\n"
     "and \"object\": the object's name, its triangle and vertex counts and its bounds\n"
     "([min x, y, z], [max x, y, z]), or {\"error\": why} when the object file is unusable.\n";
-
-const char* const kReferFormatWords[] = {"BMP", "PPM", "RGB"};
-const char* const kColorModelWords[] = {"RGB", "YUV"};
-const char* const kCenterSchemeWords[] = {"HAMMERSLEY", "HEMI_HAMMERSLEY"};
-const char* const kProjectionWords[] = {"CYL_PANORAMA", "PLANAR_PERSP"};
-const char* const kRefSchemeWords[] = {"SPHERICAL_GRID", "HEMISPHERICAL_GRID", "ICOSAHERON", "HAMMERSLEY",
-                                       "HEMI_HAMMERSLEY", "HEALPIX", "HEMI_HEALPIX", "SCATTERED"};
 
 // A JSON string: quotes, backslashes and control characters escaped, and every byte of 0x80 or
 // above written as the code point of the same value, so the bytes can be recovered exactly.

@@ -8,6 +8,7 @@ E2E_BUILD=$(cd "$1" && pwd)
 E2E_SOURCE=$(cd "$2" && pwd)
 VIEWER=$E2E_BUILD/veltrane
 TOOL=$E2E_BUILD/veltrane-tool
+RUNNER=$E2E_BUILD/veltrane-headless
 E2E_WORK=$(mktemp -d /tmp/veltrane-e2e-XXXXXX)
 VIEWER_PID=
 VIEWER_WINDOW=
@@ -87,6 +88,15 @@ wait_for_window() {
     sleep 0.1
   done
   fail "no viewer window after 30 s"
+}
+
+# runner NAME DIR ARGS...: veltrane-headless with ARGS in DIR; its output in $E2E_WORK/NAME.out
+# and .err, its exit status in $status.
+runner() {
+  local name=$1 dir=$2
+  shift 2
+  status=0
+  (cd "$dir" && exec "$RUNNER" "$@") >"$E2E_WORK/$name.out" 2>"$E2E_WORK/$name.err" || status=$?
 }
 
 # Runs the viewer in $1 until it ends by itself (a start-up fault); sets VIEWER_STATUS.

@@ -4,7 +4,6 @@
 # first frame and for frame 30 (the light moved by 29 idle steps). The pictures agree to within
 # a mean of 1/255 per channel; the two frames differ from each other.
 . "$(dirname "$0")/e2e_lib.bash"
-RUNNER=$E2E_BUILD/veltrane-headless
 GLX_FRAME=$E2E_BUILD/veltrane-glx-frame
 COMPARE=$E2E_SOURCE/tests/e2e/png_compare.py
 for program in "$RUNNER" "$GLX_FRAME"; do [ -x "$program" ] || fail "$program is not built"; done

@@ -4,17 +4,9 @@
 # missing description or an unwritable picture).
 . "$(dirname "$0")/e2e_lib.bash"
 unset DISPLAY
-RUNNER=$E2E_BUILD/veltrane-headless
 [ -x "$RUNNER" ] || fail "$RUNNER is not built"
 run=$(shared_run_dir)
 read -r width height < <(awk '$1 == "REFER_RESOLUTION" { print $2, $3 }' "$run/lightmap.qdx")
-
-runner() {  # runner NAME DIR ARGS...: output in $E2E_WORK/NAME.out and .err, status in $status
-  local name=$1 dir=$2
-  shift 2
-  status=0
-  (cd "$dir" && exec "$RUNNER" "$@") >"$E2E_WORK/$name.out" 2>"$E2E_WORK/$name.err" || status=$?
-}
 
 for args in "--frames 0" "--frames" "--frames x" "--device -1" "--screenshot" "--bogus" "positional"; do
   # shellcheck disable=SC2086

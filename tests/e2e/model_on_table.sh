@@ -46,8 +46,8 @@ done
 # Compared on veltrane-headless's first frame, whose light is the same in every run: the
 # viewer's light turns 8 degrees a frame until "a" stops it, wherever the machine's speed leaves it.
 first_frame() {  # first_frame NAME: $E2E_WORK/NAME's first frame in $E2E_WORK/NAME-first.png
-  (cd "$E2E_WORK/$1" && env -u DISPLAY "$E2E_BUILD/veltrane-headless" --screenshot "$E2E_WORK/$1-first.png") \
-    >"$E2E_WORK/first-$1.out" 2>&1 || fail "veltrane-headless on $1"
+  runner "first-$1" "$E2E_WORK/$1" --screenshot "$E2E_WORK/$1-first.png"
+  [ "$status" = 0 ] || fail "veltrane-headless on $1"
 }
 mean_difference() {  # mean_difference A B: mean absolute difference (0..255) round the object's place
   python3 "$E2E_SOURCE/tests/e2e/png_compare.py" "$E2E_WORK/$1-first.png" "$E2E_WORK/$2-first.png" "${object[@]}" |

@@ -25,6 +25,10 @@ bool Fail(std::string* why, const std::string& text) {
   return false;
 }
 
+bool TooManyTriangles(std::string* why, size_t triangles, size_t limit) {
+  return Fail(why, "has " + std::to_string(triangles) + " triangles, more than the limit of " + std::to_string(limit));
+}
+
 std::string BaseName(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -53,10 +57,7 @@ bool CheckTriangles(const aiScene& scene, const ImportOptions& options, std::str
   }
   if (triangles == 0) return Fail(why, "has no triangles (only points or lines, or nothing)");
   if (all_same) return Fail(why, "has zero size (all its points coincide)");
-  if (triangles > options.max_triangles) {
-    return Fail(why, "has " + std::to_string(triangles) + " triangles, more than the limit of " +
-                         std::to_string(options.max_triangles));
-  }
+  if (triangles > options.max_triangles) return TooManyTriangles(why, triangles, options.max_triangles);
   return true;
 }
 
@@ -144,6 +145,17 @@ Vec3d Position(const ObjectMesh& mesh, uint32_t v) {
   return {mesh.positions[3 * v], mesh.positions[3 * v + 1], mesh.positions[3 * v + 2]};
 }
 
+// Per vertex, the sum of its triangles' normals weighted by their areas.
+std::vector<Vec3d> FaceNormalSums(const ObjectMesh& mesh) {
+  std::vector<Vec3d> sums(mesh.VertexCount());
+  for (size_t t = 0; t < mesh.TriangleCount(); ++t) {
+    const uint32_t* i = &mesh.indices[3 * t];
+    const Vec3d n = TriangleNormalArea(Position(mesh, i[0]), Position(mesh, i[1]), Position(mesh, i[2]));
+    for (int c = 0; c < 3; ++c) sums[i[c]] += n;
+  }
+  return sums;
+}
+
 // Drops triangles of zero area and the vertices no triangle uses.
 void DropDegenerates(ObjectMesh* mesh) {
   std::vector<uint32_t> kept;
@@ -209,12 +221,7 @@ void OrientClosedSurface(ObjectMesh* mesh) {
   mesh->closed = true;
   // Normals made from an inward winding point inwards: turn each normal that opposes its
   // triangles' outward normals.
-  std::vector<Vec3d> faces(mesh->VertexCount());
-  for (size_t t = 0; t < mesh->TriangleCount(); ++t) {
-    const uint32_t* i = &mesh->indices[3 * t];
-    const Vec3d n = TriangleNormalArea(Position(*mesh, i[0]), Position(*mesh, i[1]), Position(*mesh, i[2]));
-    for (int c = 0; c < 3; ++c) faces[i[c]] += n;
-  }
+  const std::vector<Vec3d> faces = FaceNormalSums(*mesh);
   for (size_t v = 0; v < faces.size(); ++v) {
     float* n = &mesh->normals[3 * v];
     if (Dot(faces[v], Vec3d{n[0], n[1], n[2]}) < 0.0) {
@@ -234,15 +241,7 @@ void SettleNormals(ObjectMesh* mesh) {
     usable[v] = std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z) && Dot(n, n) > 1e-20;
     all = all && usable[v];
   }
-  std::vector<Vec3d> sum;
-  if (!all) {
-    sum.assign(vertices, Vec3d{});
-    for (size_t t = 0; t < mesh->TriangleCount(); ++t) {
-      const uint32_t* i = &mesh->indices[3 * t];
-      const Vec3d n = TriangleNormalArea(Position(*mesh, i[0]), Position(*mesh, i[1]), Position(*mesh, i[2]));
-      for (int c = 0; c < 3; ++c) sum[i[c]] += n;
-    }
-  }
+  const std::vector<Vec3d> sum = all ? std::vector<Vec3d>() : FaceNormalSums(*mesh);
   for (size_t v = 0; v < vertices; ++v) {
     Vec3d n = usable[v] ? Vec3d{mesh->normals[3 * v], mesh->normals[3 * v + 1], mesh->normals[3 * v + 2]} : sum[v];
     n = Normalized(n);
@@ -296,8 +295,7 @@ bool ImportModel(const std::string& path, const ImportOptions& options, ObjectMe
   StatedUpAxis(*scene, &axis, &sign);
   importer.FreeScene();
   if (out.TriangleCount() > options.max_triangles) {
-    return Fail(why, "has " + std::to_string(out.TriangleCount()) + " triangles, more than the limit of " +
-                         std::to_string(options.max_triangles));
+    return TooManyTriangles(why, out.TriangleCount(), options.max_triangles);
   }
   for (size_t i = 0; i < out.positions.size(); i += 3) {
     TurnUpAxisToY(axis, sign, &out.positions[i]);

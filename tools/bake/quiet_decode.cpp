@@ -3,8 +3,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 #include <sstream>
 
+#include "codec/dct_image.h"
 #include "common/fatal.h"
 
 namespace veltrane {
@@ -76,6 +78,30 @@ std::string DescribeDamage(const std::string& path, const DecodeFaults& faults) 
     text += ")";
   }
   return text;
+}
+
+bool DecodeDctFileQuietly(const std::string& path, HeapPtr<float>* plane, int* width, int* height,
+                          std::string* damage) {
+  damage->clear();
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  std::unique_ptr<DctImage> image(new DctImage);
+  float* decoded = nullptr;
+  *width = *height = 0;
+  DecodeFaults faults;
+  const bool clean = DecodeQuietly(
+      [&] {
+        image->Load(f);
+        image->Decode(&decoded, width, height);
+      },
+      &faults);
+  std::fclose(f);
+  plane->reset(decoded);
+  if (!clean) {
+    *damage = DescribeDamage(path, faults);
+    return false;
+  }
+  return decoded != nullptr;
 }
 
 }  // namespace veltrane

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include "common/heap.h"
+
 namespace veltrane {
 
 struct DecodeFaults {
@@ -25,5 +27,11 @@ bool DecodeQuietly(const std::function<void()>& read, DecodeFaults* faults);
 
 // "FILE is damaged (FIRST FAULT, and N more faults)": the start of a tool's one message.
 std::string DescribeDamage(const std::string& path, const DecodeFaults& faults);
+
+// Decodes the DCT coefficient file at path into *plane (width x height values) with the codec's
+// messages held back. False when the file cannot be opened (errno says why, *damage is empty) or
+// is damaged (*damage from DescribeDamage).
+bool DecodeDctFileQuietly(const std::string& path, HeapPtr<float>* plane, int* width, int* height,
+                          std::string* damage);
 
 }  // namespace veltrane

@@ -3,9 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
-#include "codec/dct_image.h"
 #include "common/heap.h"
 #include "relight/description.h"
 #include "relight/maps_per_pass.h"
@@ -27,26 +25,11 @@ bool ReadRaw(const std::string& path, size_t count, std::vector<float>* values) 
 // A DCT file of exactly width x rows values. A damaged file is said once in *damage (the codec's
 // own messages, one per damaged chunk, are held back).
 bool ReadDct(const std::string& path, int width, size_t rows, std::vector<float>* values, std::string* damage) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return false;
-  std::unique_ptr<DctImage> image(new DctImage);
-  float* plane = nullptr;
+  HeapPtr<float> plane;
   int w = 0, h = 0;
-  DecodeFaults faults;
-  const bool clean = DecodeQuietly(
-      [&] {
-        image->Load(f);
-        image->Decode(&plane, &w, &h);
-      },
-      &faults);
-  std::fclose(f);
-  HeapPtr<float> owned(plane);
-  if (!clean) {
-    *damage = DescribeDamage(path, faults);
-    return false;
-  }
-  if (plane == nullptr || w != width || h < 0 || static_cast<size_t>(h) != rows) return false;
-  values->assign(plane, plane + static_cast<size_t>(w) * rows);
+  if (!DecodeDctFileQuietly(path, &plane, &w, &h, damage)) return false;
+  if (w != width || h < 0 || static_cast<size_t>(h) != rows) return false;
+  values->assign(plane.get(), plane.get() + static_cast<size_t>(w) * rows);
   return true;
 }
 

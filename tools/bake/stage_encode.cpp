@@ -4,15 +4,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "codec/dct_encoder.h"
-#include "codec/dct_image.h"
 #include "common/heap.h"
 #include "tools/bake/fit_errors.h"
 #include "tools/bake/map_algebra.h"
+#include "tools/bake/quiet_decode.h"
 #include "tools/bake/run_files.h"
 
 namespace veltrane {
@@ -76,18 +75,17 @@ bool Encode(Bake& b) {
     b.figures.dct_bytes = bytes.size();
     b.figures.dct_written = true;
     // Decode what was written, as the viewer will.
-    FILE* f = std::fopen(dct_path.c_str(), "rb");
-    if (f == nullptr) {
-      std::fprintf(stderr, "bake: cannot read back %s: %s\n", dct_path.c_str(), std::strerror(errno));
+    HeapPtr<float> decoded;
+    int width = 0, height = 0;
+    std::string damage;
+    if (!DecodeDctFileQuietly(dct_path, &decoded, &width, &height, &damage)) {
+      if (damage.empty()) {
+        std::fprintf(stderr, "bake: cannot read back %s: %s\n", dct_path.c_str(), std::strerror(errno));
+      } else {
+        std::fprintf(stderr, "bake: %s\n", damage.c_str());
+      }
       return false;
     }
-    std::unique_ptr<DctImage> image(new DctImage);
-    image->Load(f);
-    float* plane = nullptr;
-    int width = 0, height = 0;
-    image->Decode(&plane, &width, &height);
-    std::fclose(f);
-    HeapPtr<float> decoded(plane);
     if (width != o.width || static_cast<size_t>(height) != 3 * n * o.height) {
       std::fprintf(stderr, "bake: %s decodes to %d x %d samples, not %d x %zu\n", dct_path.c_str(), width,
                    height, o.width, 3 * n * o.height);
